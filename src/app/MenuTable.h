@@ -1,0 +1,26 @@
+#pragma once
+#include <QString>
+#include <functional>
+#include <vector>
+
+namespace mx {
+
+struct Editor;
+
+using Handler = std::function<void(Editor&)>;
+
+// One row of the menu tree. Rows come in menu order; a row whose caption is
+// "-" is a separator, a row that other rows name as parent is a submenu, and
+// every other row is a command with its handler.
+struct MenuEntry {
+    QString control;
+    QString parent; // empty: on the menu bar
+    QString caption;
+    Handler handler;
+
+    bool isSeparator() const { return caption == QLatin1String("-"); }
+};
+
+const std::vector<MenuEntry>& MenuTree();
+
+} // namespace mx

@@ -1,0 +1,196 @@
+#include "Text1.h"
+
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace mx {
+
+namespace {
+
+const QString kCrLf = u"\r\n"_s;
+
+// The widget's block and line separators become the document's CR LF.
+QString fromWidgetText(QString text)
+{
+    text.replace(QChar::ParagraphSeparator, kCrLf);
+    return text;
+}
+
+// Replaces the cursor's selection by text as one undo step.
+void replace(QTextCursor& cursor, const QString& text)
+{
+    cursor.beginEditBlock();
+    cursor.insertText(Text1::toWidgetText(text));
+    cursor.endEditBlock();
+}
+
+} // namespace
+
+Text1::Text1(QPlainTextEdit* widget, QObject* parent)
+    : QObject(parent), edit_(widget)
+{
+    connect(edit_, &QPlainTextEdit::textChanged, this, &Text1::Change);
+}
+
+QString Text1::toWidgetText(const QString& text)
+{
+    if (!text.contains(u'\r'))
+        return text;
+    QString out = text;
+    out.replace(kCrLf, u"\n"_s);
+    out.replace(u'\r', u'\n');
+    return out;
+}
+
+QString Text1::Text() const
+{
+    // toPlainText() would turn no-break spaces into spaces.
+    return fromWidgetText(edit_->document()->toRawText());
+}
+
+void Text1::SetText(const QString& text)
+{
+    QTextCursor cursor(edit_->document());
+    cursor.select(QTextCursor::Document);
+    replace(cursor, text);
+    edit_->setTextCursor(cursor);
+}
+
+void Text1::Load(const QString& text)
+{
+    edit_->setPlainText(toWidgetText(text));
+}
+
+bool Text1::IsEmpty() const
+{
+    return edit_->document()->isEmpty();
+}
+
+qsizetype Text1::Length() const
+{
+    const QTextDocument* doc = edit_->document();
+    // characterCount() includes the final block separator, which is no line end.
+    return qsizetype(doc->characterCount()) - 1 + (doc->blockCount() - 1);
+}
+
+QString Text1::SelText() const
+{
+    return fromWidgetText(edit_->textCursor().selectedText());
+}
+
+void Text1::SetSelText(const QString& text)
+{
+    QTextCursor cursor = edit_->textCursor();
+    replace(cursor, text);
+    cursor.clearSelection();
+    edit_->setTextCursor(cursor);
+}
+
+qsizetype Text1::toDocument(int widgetPosition) const
+{
+    const QTextBlock block = edit_->document()->findBlock(widgetPosition);
+    // Each line end before the position is one character longer in the document.
+    return qsizetype(widgetPosition) + (block.isValid() ? block.blockNumber() : 0);
+}
+
+int Text1::toWidget(qsizetype documentPosition) const
+{
+    const QTextDocument* doc = edit_->document();
+    if (documentPosition <= 0)
+        return 0;
+    // The last block whose start, in document terms, is at or before the position.
+    int low = 0;
+    int high = doc->blockCount() - 1;
+    while (low < high) {
+        const int mid = low + (high - low + 1) / 2;
+        if (qsizetype(doc->findBlockByNumber(mid).position()) + mid <= documentPosition)
+            low = mid;
+        else
+            high = mid - 1;
+    }
+    const QTextBlock block = doc->findBlockByNumber(low);
+    const qsizetype offset = documentPosition - (qsizetype(block.position()) + low);
+    // A position inside or past a line end stands at the end of the line.
+    const qsizetype lineLength = block.length() - 1;
+    return block.position() + int(std::min(offset, lineLength));
+}
+
+qsizetype Text1::SelStart() const
+{
+    return toDocument(edit_->textCursor().selectionStart());
+}
+
+qsizetype Text1::SelLength() const
+{
+    const QTextCursor cursor = edit_->textCursor();
+    return toDocument(cursor.selectionEnd()) - toDocument(cursor.selectionStart());
+}
+
+QTextCursor Text1::cursorAt(qsizetype start, qsizetype length) const
+{
+    QTextCursor cursor(edit_->document());
+    const int from = toWidget(start);
+    cursor.setPosition(from);
+    if (length > 0)
+        cursor.setPosition(toWidget(toDocument(from) + length), QTextCursor::KeepAnchor);
+    return cursor;
+}
+
+void Text1::SetSelStart(qsizetype start)
+{
+    edit_->setTextCursor(cursorAt(start, 0));
+}
+
+void Text1::SetSelLength(qsizetype length)
+{
+    edit_->setTextCursor(cursorAt(SelStart(), length));
+}
+
+qsizetype Text1::Find(const QString& needle) const
+{
+    if (needle.isEmpty())
+        return 0;
+    const QTextDocument* doc = edit_->document();
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+        const qsizetype at = block.text().indexOf(needle);
+        if (at >= 0)
+            return toDocument(block.position() + int(at)) + 1;
+    }
+    return 0;
+}
+
+void Text1::InsertAt(qsizetype position, const QString& text)
+{
+    QTextCursor cursor = cursorAt(position, 0);
+    replace(cursor, text);
+    edit_->setTextCursor(cursor);
+}
+
+void Text1::Surround(const QString& before, const QString& after)
+{
+    QTextCursor cursor(edit_->document());
+    cursor.beginEditBlock();
+    cursor.insertText(toWidgetText(before));
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(toWidgetText(after));
+    cursor.endEditBlock();
+    cursor.movePosition(QTextCursor::Start);
+    edit_->setTextCursor(cursor);
+}
+
+void Text1::SetFocus()
+{
+    edit_->setFocus(Qt::OtherFocusReason);
+}
+
+void Text1::SetMousePointer(int pointer)
+{
+    pointer_ = pointer;
+    edit_->viewport()->setCursor(pointer == 11 ? Qt::WaitCursor : Qt::IBeamCursor);
+}
+
+} // namespace mx

@@ -1,0 +1,14 @@
+#pragma once
+#include <QString>
+
+namespace mx::platform {
+
+// Shows a local file in the desktop's web browser without waiting for it.
+class Browser {
+public:
+    virtual ~Browser() = default;
+    // false when no browser could be started.
+    virtual bool Show(const QString& path) = 0;
+};
+
+} // namespace mx::platform

@@ -1,0 +1,17 @@
+#pragma once
+#include <QString>
+#include <optional>
+
+namespace mx::platform {
+
+// The desktop's clipboard, plain text only. Either step may fail; the caller
+// decides whether that ends its command.
+class Clipboard {
+public:
+    virtual ~Clipboard() = default;
+    virtual bool SetText(const QString& text) = 0;
+    // nullopt when the clipboard cannot be read or holds no text.
+    virtual std::optional<QString> GetText() = 0;
+};
+
+} // namespace mx::platform

@@ -1,0 +1,201 @@
+// Every wrapping and point command, run from its menu row in the real window.
+#include "support/WindowFixture.h"
+
+#include <QPlainTextEdit>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace mx::test;
+
+namespace {
+
+struct Expected {
+    const char16_t* control;
+    const char16_t* open;
+    const char16_t* close;
+    bool block;
+};
+
+// Written out again here, from the design, so that a typo in the program's
+// table shows up as a difference.
+const Expected kWraps[] = {
+    {u"s7", u"<FONT SIZE=7>", u"</FONT>", true},
+    {u"s6", u"<FONT SIZE=6>", u"</FONT>", true},
+    {u"s5", u"<FONT SIZE=5>", u"</FONT>", true},
+    {u"s4", u"<FONT SIZE=4>", u"</FONT>", true},
+    {u"s3", u"<FONT SIZE=3>", u"</FONT>", true},
+    {u"s2", u"<FONT SIZE=2>", u"</FONT>", true},
+    {u"s1", u"<FONT SIZE=1>", u"</FONT>", true},
+    {u"RED", u"<FONT COLOR=#FF0000>", u"</FONT>", true},
+    {u"BLUE", u"<FONT COLOR=#0000FF>", u"</FONT>", true},
+    {u"GRAY", u"<FONT COLOR=#AAAAAA>", u"</FONT>", true},
+    {u"GREEN", u"<FONT COLOR=#00FF11>", u"</FONT>", true},
+    {u"TF2", u"<B>", u"</B>", false},
+    {u"TF3", u"<I>", u"</I>", false},
+    {u"TF4", u"<U>", u"</U>", false},
+    {u"TF5", u"<STRIKE>", u"</STRIKE>", false},
+    {u"H1", u"<H1>", u"</H1>", false},
+    {u"H2", u"<H2>", u"</H2>", false},
+    {u"H3", u"<H3>", u"</H3>", false},
+    {u"H4", u"<H4>", u"</H4>", false},
+    {u"H5", u"<H5>", u"</H5>", false},
+    {u"H6", u"<H6>", u"</H6>", false},
+    {u"T7", u"<PRE>", u"</PRE>", true},
+    {u"CENTER", u"<CENTER>", u"</CENTER>", false},
+    {u"T10", u"<ADDRESS>", u"</ADDRESS>", false},
+    {u"T11", u"<!--", u"-->", false},
+};
+
+const QString kDoc = u"ab\r\nc d\r\nef"_s;
+
+} // namespace
+
+class TestTags : public QObject {
+    Q_OBJECT
+
+    void addCase(const QString& name, const QString& control, qsizetype start, qsizetype length,
+                 const QString& snippet)
+    {
+        QTest::newRow(qPrintable(name)) << control << start << length << snippet;
+    }
+
+private Q_SLOTS:
+    void insertsSnippet_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<qsizetype>("start");
+        QTest::addColumn<qsizetype>("length");
+        QTest::addColumn<QString>("snippet");
+        for (const Expected& row : kWraps) {
+            const QString control = QString::fromUtf16(row.control);
+            const QString open = QString::fromUtf16(row.open);
+            const QString close = QString::fromUtf16(row.close);
+            // "b", line end, "c d": a selection across a line.
+            const QString selected = u"b\r\nc d"_s;
+            addCase(control + u" selection"_s, control, 1, 6,
+                    row.block ? open + u"\r\n"_s + selected + u"\r\n"_s + close : open + selected + close);
+            addCase(control + u" caret"_s, control, 5, 0,
+                    row.block ? open + u"\r\n\r\n"_s + close : open + u"  "_s + close);
+        }
+        const std::pair<const char16_t*, const char16_t*> points[] = {
+            {u"LI", u"<LI>"}, {u"T6", u"<HR>"}, {u"T8", u"<BR>"}, {u"T9", u"<P>"}};
+        for (const auto& [control, tag] : points) {
+            const QString name = QString::fromUtf16(control);
+            addCase(name + u" selection"_s, name, 1, 6, QString::fromUtf16(tag));
+            addCase(name + u" caret"_s, name, 5, 0, QString::fromUtf16(tag));
+            addCase(name + u" start"_s, name, 0, 0, QString::fromUtf16(tag));
+            addCase(name + u" end"_s, name, kDoc.size(), 0, QString::fromUtf16(tag));
+        }
+        addCase(u"spaces are a selection"_s, u"TF2"_s, 5, 1, u"<B> </B>"_s);
+        addCase(u"selection ending in a line end"_s, u"BLUE"_s, 0, 4,
+                u"<FONT COLOR=#0000FF>\r\nab\r\n\r\n</FONT>"_s);
+        addCase(u"wrap at start"_s, u"TF3"_s, 0, 0, u"<I>  </I>"_s);
+        addCase(u"wrap at end"_s, u"T7"_s, kDoc.size(), 0, u"<PRE>\r\n\r\n</PRE>"_s);
+    }
+    void insertsSnippet()
+    {
+        QFETCH(QString, control);
+        QFETCH(qsizetype, start);
+        QFETCH(qsizetype, length);
+        QFETCH(QString, snippet);
+        WindowFixture f;
+        f.setText(kDoc, start, length);
+        f.clipboard().text = u"what the user had copied"_s;
+        f.trigger(control);
+
+        QCOMPARE(f.text().Text(), kDoc.left(start) + snippet + kDoc.mid(start + length));
+        QCOMPARE(f.text().SelStart(), start + snippet.size());
+        QCOMPARE(f.text().SelLength(), 0);
+        QCOMPARE(f.fake.clipboard.text, snippet);
+        QCOMPARE(f.state().modified(), 1);
+        QVERIFY(f.fake.messages.shown.isEmpty());
+
+        // One undo step takes it all back.
+        f.window->findChild<QPlainTextEdit*>()->undo();
+        QCOMPARE(f.text().Text(), kDoc);
+    }
+
+    void alreadyWrappedNests()
+    {
+        WindowFixture f;
+        f.setText(u"<B>x</B>"_s, 0, 8);
+        f.trigger(u"TF2"_s);
+        QCOMPARE(f.text().Text(), u"<B><B>x</B></B>"_s);
+    }
+
+    void twoCommandsInARow()
+    {
+        WindowFixture f;
+        f.setText(u"x"_s, 1, 0);
+        f.trigger(u"T9"_s);
+        f.trigger(u"T9"_s);
+        f.trigger(u"T8"_s);
+        QCOMPARE(f.text().Text(), u"x<P><P><BR>"_s);
+        QCOMPARE(f.fake.clipboard.text, u"<BR>"_s);
+    }
+
+    // A clipboard step that fails: an ordinary command leaves the document and
+    // tells the user; heading 1 carries on without a word.
+    void clipboardFailures_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<bool>("failSet");
+        QTest::addColumn<bool>("failGet");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("clipboard");
+        QTest::addColumn<bool>("told");
+        const QString sel = u"[sel]"_s;
+        QTest::newRow("H2 write fails") << u"H2"_s << true << false << sel << u"OLD"_s << true;
+        QTest::newRow("H2 read-back fails") << u"H2"_s << false << true << sel << u"<H2>sel</H2>"_s << true;
+        QTest::newRow("RED write fails") << u"RED"_s << true << false << sel << u"OLD"_s << true;
+        QTest::newRow("T9 read-back fails") << u"T9"_s << false << true << sel << u"<P>"_s << true;
+        QTest::newRow("H1 write fails: old clipboard goes in")
+            << u"H1"_s << true << false << u"[OLD]"_s << u"OLD"_s << false;
+        QTest::newRow("H1 read-back fails") << u"H1"_s << false << true << sel << u"<H1>sel</H1>"_s << false;
+        QTest::newRow("H1 both fail") << u"H1"_s << true << true << sel << u"OLD"_s << false;
+    }
+    void clipboardFailures()
+    {
+        QFETCH(QString, control);
+        QFETCH(bool, failSet);
+        QFETCH(bool, failGet);
+        QFETCH(QString, text);
+        QFETCH(QString, clipboard);
+        QFETCH(bool, told);
+        WindowFixture f;
+        f.setText(u"[sel]"_s, 1, 3);
+        f.fake.clipboard.text = u"OLD"_s;
+        f.fake.clipboard.failSet = failSet;
+        f.fake.clipboard.failGet = failGet;
+        f.trigger(control);
+        QCOMPARE(f.text().Text(), text);
+        QCOMPARE(f.fake.clipboard.text, clipboard);
+        QCOMPARE(f.fake.messages.shown.size(), told ? 1 : 0);
+        if (told) {
+            QVERIFY(f.fake.messages.shown[0].text.contains(u"クリップボード"_s));
+            QCOMPARE(f.fake.messages.shown[0].title, u"Marquetrix"_s);
+        }
+    }
+
+    // What is read back is what goes in, even if someone else put it there.
+    void readBackIsWhatGoesIn()
+    {
+        struct Racing final : mx::platform::Clipboard {
+            bool SetText(const QString&) override { return true; }
+            std::optional<QString> GetText() override { return u"theirs"_s; }
+        } racing;
+        FakePlatform fake;
+        mx::platform::Platform services{racing, fake.dialog, fake.messages, fake.input, fake.browser};
+        mx::Form1 window(services);
+        window.show();
+        window.text().SetText(u"x"_s);
+        window.text().SetSelStart(0);
+        window.text().SetSelLength(1);
+        window.trigger(u"TF2"_s);
+        QCOMPARE(window.text().Text(), u"theirs"_s);
+        window.state().setModified(0);
+    }
+};
+
+QTEST_MAIN(TestTags)
+#include "tst_tags.moc"

@@ -1,0 +1,142 @@
+// The text area adapter: the document's CR LF terms over the widget's blocks.
+#include "app/Text1.h"
+
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+using mx::Text1;
+
+class TestText1 : public QObject {
+    Q_OBJECT
+
+    QPlainTextEdit edit;
+    Text1 text{&edit};
+
+private Q_SLOTS:
+    void textRoundTrips_data()
+    {
+        QTest::addColumn<QString>("in");
+        QTest::addColumn<QString>("out");
+        QTest::newRow("empty") << u""_s << u""_s;
+        QTest::newRow("crlf") << u"a\r\nb\r\n"_s << u"a\r\nb\r\n"_s;
+        QTest::newRow("lone lf is a line end") << u"a\nb"_s << u"a\r\nb"_s;
+        QTest::newRow("lone cr is a line end") << u"a\rb"_s << u"a\r\nb"_s;
+        QTest::newRow("blank lines") << u"\r\n\r\n"_s << u"\r\n\r\n"_s;
+        QTest::newRow("no-break space kept") << u"a\u00A0b"_s << u"a\u00A0b"_s;
+        QTest::newRow("japanese") << u"日本語\r\nテキスト"_s << u"日本語\r\nテキスト"_s;
+        QTest::newRow("tab") << u"\tx"_s << u"\tx"_s;
+    }
+    void textRoundTrips()
+    {
+        QFETCH(QString, in);
+        QFETCH(QString, out);
+        text.SetText(in);
+        QCOMPARE(text.Text(), out);
+        QCOMPARE(text.Length(), out.size());
+        text.Load(in);
+        QCOMPARE(text.Text(), out);
+    }
+
+    // Selections are set and read back in document terms.
+    void selection_data()
+    {
+        QTest::addColumn<QString>("doc");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QString>("selected");
+        const QString doc = u"ab\r\ncd\r\n\r\nef"_s;
+        QTest::newRow("caret at start") << doc << 0 << 0 << u""_s;
+        QTest::newRow("caret at end") << doc << 12 << 0 << u""_s;
+        QTest::newRow("within line 2") << doc << 4 << 2 << u"cd"_s;
+        QTest::newRow("across one line end") << doc << 1 << 4 << u"b\r\nc"_s;
+        QTest::newRow("line end alone") << doc << 2 << 2 << u"\r\n"_s;
+        QTest::newRow("across blank line") << doc << 4 << 8 << u"cd\r\n\r\nef"_s;
+        QTest::newRow("whole") << doc << 0 << 12 << doc;
+        QTest::newRow("after last line end") << u"ab\r\n"_s << 4 << 0 << u""_s;
+    }
+    void selection()
+    {
+        QFETCH(QString, doc);
+        QFETCH(int, start);
+        QFETCH(int, length);
+        QFETCH(QString, selected);
+        text.SetText(doc);
+        text.SetSelStart(start);
+        text.SetSelLength(length);
+        QCOMPARE(text.SelStart(), start);
+        QCOMPARE(text.SelLength(), length);
+        QCOMPARE(text.SelText(), selected);
+    }
+
+    void positionsClampToText()
+    {
+        text.SetText(u"ab\r\ncd"_s);
+        text.SetSelStart(100);
+        QCOMPARE(text.SelStart(), 6);
+        text.SetSelStart(1);
+        text.SetSelLength(100);
+        QCOMPARE(text.SelLength(), 5);
+        // Between CR and LF is the end of the line.
+        text.SetSelStart(3);
+        QCOMPARE(text.SelStart(), 2);
+    }
+
+    void selTextReplacesAndLeavesCaretAfter()
+    {
+        text.SetText(u"one\r\ntwo\r\nthree"_s);
+        text.SetSelStart(5);
+        text.SetSelLength(3);
+        QSignalSpy changes(&text, &Text1::Change);
+        text.SetSelText(u"<B>\r\nX\r\n</B>"_s);
+        QVERIFY(changes.count() >= 1); // before SetSelText returned
+        QCOMPARE(text.Text(), u"one\r\n<B>\r\nX\r\n</B>\r\nthree"_s);
+        QCOMPARE(text.SelStart(), 5 + 12);
+        QCOMPARE(text.SelLength(), 0);
+    }
+
+    void findCountsFromOne_data()
+    {
+        QTest::addColumn<QString>("doc");
+        QTest::addColumn<QString>("needle");
+        QTest::addColumn<int>("at");
+        QTest::newRow("start") << u"<BODY>x"_s << u"<BODY>"_s << 1;
+        QTest::newRow("third line") << u"a\r\nb\r\n<BODY>"_s << u"<BODY>"_s << 7;
+        QTest::newRow("first of two") << u"x<BODY>\r\n<BODY>"_s << u"<BODY>"_s << 2;
+        QTest::newRow("case matters") << u"<body>"_s << u"<BODY>"_s << 0;
+        QTest::newRow("absent") << u""_s << u"<BODY>"_s << 0;
+    }
+    void findCountsFromOne()
+    {
+        QFETCH(QString, doc);
+        QFETCH(QString, needle);
+        QFETCH(int, at);
+        text.SetText(doc);
+        QCOMPARE(text.Find(needle), at);
+        if (at)
+            QCOMPARE(text.Text().indexOf(needle) + 1, at);
+    }
+
+    void editsAreSingleUndoSteps()
+    {
+        text.Load(u"abc\r\ndef"_s);
+        text.SetSelStart(1);
+        text.SetSelLength(4);
+        text.SetSelText(u"X\r\nY"_s);
+        text.Surround(u"<H>\r\n"_s, u"\r\n</H>"_s);
+        text.InsertAt(2, u"Z"_s);
+        text.SetText(u"new"_s);
+        const QStringList expected = {u"<HZ>\r\naX\r\nYdef\r\n</H>"_s, u"<H>\r\naX\r\nYdef\r\n</H>"_s,
+                                      u"aX\r\nYdef"_s, u"abc\r\ndef"_s};
+        for (const QString& before : expected) {
+            edit.undo();
+            QCOMPARE(text.Text(), before);
+        }
+        edit.redo();
+        QCOMPARE(text.Text(), expected[2]);
+    }
+};
+
+QTEST_MAIN(TestText1)
+#include "tst_text1.moc"
