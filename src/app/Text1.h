@@ -72,9 +72,11 @@ Q_SIGNALS:
 
 private:
     QTextCursor cursorAt(qsizetype start, qsizetype length) const;
+    void scrollToCaretLater();
 
     QPlainTextEdit* edit_;
     int pointer_ = 0;
+    bool scrollPending_ = false;
 };
 
 } // namespace mx
