@@ -169,9 +169,10 @@ qsizetype Text1::Find(const QString& needle) const
 
 void Text1::InsertAt(qsizetype position, const QString& text)
 {
+    // Through a cursor of its own: the widget's caret moves with the text and
+    // is not set again, which would lay the text out around it at once.
     QTextCursor cursor = cursorAt(position, 0);
     replace(cursor, text);
-    edit_->setTextCursor(cursor);
 }
 
 void Text1::scrollToCaretLater()
