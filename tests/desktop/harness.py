@@ -162,3 +162,38 @@ def main(tests):
             display.close()
     print(f"{passed} passed, {failed} failed")
     sys.exit(1 if failed else 0)
+
+
+class Bus:
+    """A private D-Bus session with the accessibility bus started on it, so
+    that the editor and the test meet on the bus and nowhere else."""
+
+    def __init__(self, env):
+        self.proc = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
+                                     env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        self.address = self.proc.stdout.readline().decode().strip()
+        env["DBUS_SESSION_BUS_ADDRESS"] = self.address
+        # Qt joins an accessibility bus only if one is there: wake it up.
+        run("dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
+            "org.a11y.Bus.GetAddress", env=env)
+
+    def close(self):
+        self.proc.terminate()
+        self.proc.wait(timeout=10)
+
+
+def accessible_tree(app_name, timeout=15):
+    """The editor's accessible application, once it has appeared on the bus.
+    The caller's environment must name the bus before gi is first imported."""
+    import gi
+    gi.require_version("Atspi", "2.0")
+    from gi.repository import Atspi
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        desktop = Atspi.get_desktop(0)
+        for i in range(desktop.get_child_count()):
+            child = desktop.get_child_at_index(i)
+            if child is not None and child.get_name() == app_name:
+                return child
+        time.sleep(0.2)
+    raise RuntimeError(f"{app_name} never appeared on the accessibility bus")

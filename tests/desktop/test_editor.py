@@ -27,6 +27,22 @@ def test_start_up_centred(binary, display, artifacts):
         app.kill()
 
 
+def test_scaled_twice_is_twice_as_large(binary, display, artifacts):
+    plain = App(display, binary)
+    try:
+        _, _, w1, h1 = plain.geometry()
+    finally:
+        plain.kill()
+    scaled = App(display, binary, extra_env={"QT_SCALE_FACTOR": "2"})
+    try:
+        x, y, w2, h2 = scaled.geometry()
+        check((w2, h2) == (2 * w1, 2 * h1), f"scaled {w2}x{h2}, plain {w1}x{h1}")
+        check(x >= 0 and y >= 0 and x + w2 <= 1280 and y + h2 <= 1024, "the scaled window fits the screen")
+        scaled.screenshot(f"{artifacts}/scaled-2x.png")
+    finally:
+        scaled.kill()
+
+
 def test_tag_commands_fill_the_real_clipboard(binary, display, artifacts):
     app = App(display, binary)
     try:
@@ -95,6 +111,7 @@ def test_exit_asks_once(binary, display, artifacts):
 if __name__ == "__main__":
     main([
         test_start_up_centred,
+        test_scaled_twice_is_twice_as_large,
         test_tag_commands_fill_the_real_clipboard,
         test_close_box_asks_and_no_keeps_the_window,
         test_exit_asks_once,
