@@ -40,3 +40,13 @@ build_project() {
   fi
   cmake --build "$BUILD" --parallel "$(nproc)"
 }
+
+# Configures (once) and builds one of the presets of CMakePresets.json, whose
+# build directory is given too.
+build_preset() {
+  local preset=$1 dir=$2
+  if [ ! -f "$ROOT/$dir/CMakeCache.txt" ]; then
+    (cd "$ROOT" && cmake --preset "$preset")
+  fi
+  (cd "$ROOT" && cmake --build --preset "$preset" --parallel "$(nproc)")
+}

@@ -5,6 +5,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <limits>
+
 using namespace Qt::Literals::StringLiterals;
 using mx::Text1;
 
@@ -78,6 +80,9 @@ private Q_SLOTS:
         text.SetSelStart(1);
         text.SetSelLength(100);
         QCOMPARE(text.SelLength(), 5);
+        // The largest lengths select to the end too, without overflowing.
+        text.SetSelLength(std::numeric_limits<qsizetype>::max());
+        QCOMPARE(text.SelLength(), 5);
         // Between CR and LF is the end of the line.
         text.SetSelStart(3);
         QCOMPARE(text.SelStart(), 2);
@@ -127,6 +132,7 @@ private Q_SLOTS:
         // "ab\r\ncd", "XY" in at 4 (before "cd").
         QTest::newRow("before") << 1 << 2 << 1;
         QTest::newRow("caret at the position") << 4 << 0 << 6;
+        QTest::newRow("ending at the position") << 1 << 3 << 1;
         QTest::newRow("after") << 5 << 1 << 7;
         QTest::newRow("around") << 0 << 6 << 0;
     }

@@ -1,5 +1,7 @@
 #include "Text1.h"
 
+#include <algorithm>
+
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -139,8 +141,12 @@ QTextCursor Text1::cursorAt(qsizetype start, qsizetype length) const
     QTextCursor cursor(edit_->document());
     const int from = toWidget(start);
     cursor.setPosition(from);
-    if (length > 0)
-        cursor.setPosition(toWidget(toDocument(from) + length), QTextCursor::KeepAnchor);
+    if (length > 0) {
+        // A length past the end selects to the end; adding it first could overflow.
+        const qsizetype begin = toDocument(from);
+        cursor.setPosition(toWidget(begin + std::min(length, Length() - begin)),
+                           QTextCursor::KeepAnchor);
+    }
     return cursor;
 }
 
@@ -172,7 +178,20 @@ void Text1::InsertAt(qsizetype position, const QString& text)
     // Through a cursor of its own: the widget's caret moves with the text and
     // is not set again, which would lay the text out around it at once.
     QTextCursor cursor = cursorAt(position, 0);
+    const int at = cursor.position();
+    const QTextCursor caret = edit_->textCursor();
+    const int anchor = caret.anchor();
+    const int end = caret.selectionEnd();
+    const int start = caret.selectionStart();
     replace(cursor, text);
+    // A selection that ends where the text goes in would stretch over it;
+    // it keeps to its own characters.
+    if (start < end && end == at) {
+        QTextCursor selection = edit_->textCursor();
+        selection.setPosition(anchor == end ? at : start);
+        selection.setPosition(anchor == end ? start : at, QTextCursor::KeepAnchor);
+        edit_->setTextCursor(selection);
+    }
 }
 
 void Text1::scrollToCaretLater()

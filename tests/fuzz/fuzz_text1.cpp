@@ -1,0 +1,302 @@
+// Random edits and selections on the text area adapter, checked step by step
+// against the document as a plain string with CR LF line ends.
+//
+// Input: a sequence of operations, each an opcode byte and its arguments.
+// Texts are a length byte and that many characters from a small alphabet that
+// holds every kind of line end the widget knows, surrogate halves and the
+// characters the widget treats specially. Numbers are one byte: small
+// positions, or the edges (negative, past the end, the largest values).
+#include "app/Text1.h"
+
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
+#include <limits>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr char16_t kAlphabet[] = {
+    u'a',    u'b',    u' ',    u'\t',   u'\r',   u'\n',   u'あ',   u'\u00A0',
+    u'\u2028', u'\u2029', u'\uFDD0', u'\uFDD1', u'\xD83D', u'\xDE00', u'\uFFFC', u'<',
+};
+static_assert(std::size(kAlphabet) == 16);
+
+bool isLineEnd(QChar c)
+{
+    // What the widget turns into a block separator, besides CR and LF.
+    return c == u'\r' || c == u'\n' || c == QChar::ParagraphSeparator || c == u'\uFDD0'
+        || c == u'\uFDD1';
+}
+
+class Input {
+public:
+    Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+    bool done() const { return at_ >= size_; }
+    uint8_t byte() { return at_ < size_ ? data_[at_++] : 0; }
+
+    QString text(bool lineEnds = true)
+    {
+        const int length = byte() % 24;
+        QString out;
+        for (int i = 0; i < length; ++i) {
+            const QChar c(kAlphabet[byte() % std::size(kAlphabet)]);
+            if (lineEnds || !isLineEnd(c))
+                out += c;
+        }
+        return out;
+    }
+
+    // A position or length: mostly small, sometimes at or past the edges.
+    qsizetype number(qsizetype length)
+    {
+        const uint8_t b = byte();
+        switch (b) {
+        case 255: return std::numeric_limits<qsizetype>::max();
+        case 254: return std::numeric_limits<qsizetype>::min();
+        case 253: return -1;
+        case 252: return length;
+        case 251: return length + 1;
+        case 250: return length - 1;
+        case 249: return std::numeric_limits<int>::max();
+        case 248: return qsizetype(std::numeric_limits<int>::max()) + 1;
+        default: return b;
+        }
+    }
+
+private:
+    const uint8_t* data_;
+    size_t size_;
+    size_t at_ = 0;
+};
+
+// The document as a string: what the adapter must agree with.
+struct Model {
+    QString text;
+    qsizetype start = 0;
+    qsizetype length = 0;
+
+    static QString normalized(const QString& in)
+    {
+        QString out;
+        for (qsizetype i = 0; i < in.size(); ++i) {
+            if (in[i] == u'\r' && i + 1 < in.size() && in[i + 1] == u'\n')
+                continue; // the LF makes the line end
+            out += isLineEnd(in[i]) ? u"\r\n"_s : QString(in[i]);
+        }
+        return out;
+    }
+
+    // A position as the adapter keeps it: inside the text, never between CR and LF.
+    qsizetype snap(qsizetype p) const
+    {
+        p = std::clamp<qsizetype>(p, 0, text.size());
+        if (p > 0 && p < text.size() && text[p - 1] == u'\r' && text[p] == u'\n')
+            --p;
+        return p;
+    }
+
+    void replace(qsizetype from, qsizetype count, const QString& with)
+    {
+        text.replace(from, count, normalized(with));
+    }
+};
+
+QByteArray shown(const QString& text);
+
+[[noreturn]] void fail(const char* what, const QString& expected, const QString& actual)
+{
+    std::fprintf(stderr, "mismatch in %s\n  expected: %s\n  actual:   %s\n", what,
+                 shown(expected).constData(), shown(actual).constData());
+    std::abort();
+}
+
+void expectEqual(const char* what, qsizetype expected, qsizetype actual)
+{
+    if (expected != actual)
+        fail(what, QString::number(expected), QString::number(actual));
+}
+
+void expectEqual(const char* what, const QString& expected, const QString& actual)
+{
+    if (expected != actual)
+        fail(what, expected, actual);
+}
+
+// FUZZ_TRACE=1 in the environment prints each step of a reproduced input.
+const bool kTrace = qEnvironmentVariableIsSet("FUZZ_TRACE");
+
+QByteArray shown(const QString& text)
+{
+    return text.toUtf8().toPercentEncoding(" <");
+}
+
+void trace(const char* step, const QString& text = {}, qsizetype n = 0)
+{
+    if (kTrace)
+        std::fprintf(stderr, "%s(%lld, \"%s\")\n", step, static_cast<long long>(n), shown(text).constData());
+}
+
+void checkState(const mx::Text1& text, const Model& model)
+{
+    expectEqual("Text", model.text, text.Text());
+    expectEqual("Length", model.text.size(), text.Length());
+    expectEqual("IsEmpty", model.text.isEmpty(), text.IsEmpty());
+    expectEqual("SelStart", model.start, text.SelStart());
+    expectEqual("SelLength", model.length, text.SelLength());
+    expectEqual("SelText", model.text.mid(model.start, model.length), text.SelText());
+}
+
+// Every widget position maps to a document position and back unchanged; every
+// document position maps to the widget and back to itself, or to the end of
+// its line when it stood between CR and LF.
+void checkMapping(const mx::Text1& text, const Model& model)
+{
+    const int widgetLength = text.widget()->document()->characterCount() - 1;
+    for (int w = 0; w <= widgetLength; ++w) {
+        const qsizetype d = text.toDocument(w);
+        expectEqual("toWidget(toDocument(w))", w, text.toWidget(d));
+        const bool lineEnd = w < widgetLength
+            && text.widget()->document()->characterAt(w) == QChar::ParagraphSeparator;
+        if (lineEnd)
+            expectEqual("line end at toDocument(w)", u"\r\n"_s, model.text.mid(d, 2));
+        else if (w < widgetLength)
+            expectEqual("character at toDocument(w)", QString(text.widget()->document()->characterAt(w)),
+                        model.text.mid(d, 1));
+    }
+    for (qsizetype d = -1; d <= model.text.size() + 1; ++d)
+        expectEqual("toDocument(toWidget(d))", model.snap(d), text.toDocument(text.toWidget(d)));
+}
+
+} // namespace
+
+// Qt keeps fontconfig's answers for fonts it falls back to and never frees
+// them; that is not ours to find.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig.so\n";
+}
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QApplication app(*argc, *argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    Input in(data, size);
+    QPlainTextEdit edit;
+    mx::Text1 text(&edit);
+    int changes = 0;
+    QObject::connect(&text, &mx::Text1::Change, [&changes] { ++changes; });
+    Model model;
+
+    for (int step = 0; step < 64 && !in.done(); ++step) {
+        const QString before = model.text;
+        const int changesBefore = changes;
+        switch (in.byte() % 10) {
+        case 0: {
+            const QString t = in.text();
+            trace("SetText", t);
+            text.SetText(t);
+            model.text = Model::normalized(t);
+            model.start = model.length = 0;
+            break;
+        }
+        case 1: {
+            const QString t = in.text();
+            trace("Load", t);
+            text.Load(t);
+            model.text = Model::normalized(t);
+            model.start = model.length = 0;
+            break;
+        }
+        case 2: {
+            const qsizetype n = in.number(model.text.size());
+            trace("SetSelStart", {}, n);
+            text.SetSelStart(n);
+            model.start = model.snap(n);
+            model.length = 0;
+            break;
+        }
+        case 3: {
+            const qsizetype n = in.number(model.text.size());
+            trace("SetSelLength", {}, n);
+            text.SetSelLength(n);
+            const qsizetype end = n <= 0 ? model.start
+                : model.snap(n > model.text.size() ? model.text.size() : model.start + n);
+            model.length = end - model.start;
+            break;
+        }
+        case 4: {
+            const QString t = in.text();
+            trace("SetSelText", t);
+            text.SetSelText(t);
+            model.replace(model.start, model.length, t);
+            model.start += Model::normalized(t).size();
+            model.length = 0;
+            break;
+        }
+        case 5: {
+            const qsizetype n = in.number(model.text.size());
+            const QString t = in.text();
+            trace("InsertAt", t, n);
+            text.InsertAt(n, t);
+            const qsizetype at = model.snap(n);
+            const qsizetype added = Model::normalized(t).size();
+            model.replace(at, 0, t);
+            // The selection keeps to its characters; a caret at the
+            // position ends after the new text.
+            const qsizetype end = model.start + model.length;
+            if (model.length == 0) {
+                if (model.start >= at)
+                    model.start += added;
+            } else {
+                const qsizetype newEnd = end > at ? end + added : end;
+                if (model.start >= at)
+                    model.start += added;
+                model.length = newEnd - model.start;
+            }
+            break;
+        }
+        case 6: {
+            const QString b = in.text();
+            const QString a = in.text();
+            trace("Surround", b + u"|"_s + a);
+            text.Surround(b, a);
+            model.text = Model::normalized(b) + model.text + Model::normalized(a);
+            model.start = model.length = 0;
+            break;
+        }
+        case 7: {
+            const QString needle = in.text(false);
+            trace("Find", needle);
+            const qsizetype expected = needle.isEmpty() ? 0 : model.text.indexOf(needle) + 1;
+            expectEqual("Find", expected, text.Find(needle));
+            break;
+        }
+        case 8:
+            checkMapping(text, model);
+            break;
+        case 9:
+            // Lets the deferred scrolling to the caret run.
+            QCoreApplication::processEvents();
+            break;
+        }
+        if (model.text != before && changes == changesBefore)
+            fail("Change after an edit", model.text, before);
+        checkState(text, model);
+    }
+    checkMapping(text, model);
+    QCoreApplication::processEvents();
+    return 0;
+}
