@@ -13,6 +13,8 @@ namespace mx {
 // the widget keeps one block separator per line end. Positions are converted
 // through block numbers, so no call scans the whole text to find a position.
 // Texts handed in may use CR LF, lone CR or lone LF; each is one line end.
+// So are U+2029 and U+FDD0/U+FDD1, which the widget can keep only as block
+// separators: they come back as CR LF.
 class Text1 : public QObject {
     Q_OBJECT
 public:
