@@ -36,14 +36,14 @@ Text1::Text1(QPlainTextEdit* widget, QObject* parent)
     connect(edit_, &QPlainTextEdit::textChanged, this, &Text1::Change);
 }
 
-QString Text1::toWidgetText(const QString& text)
+QString Text1::toWidgetText(QString text)
 {
     if (!text.contains(u'\r'))
         return text;
-    QString out = text;
-    out.replace(kCrLf, u"\n"_s);
-    out.replace(u'\r', u'\n');
-    return out;
+    // In place when the caller handed the text over.
+    text.replace(kCrLf, u"\n"_s);
+    text.replace(u'\r', u'\n');
+    return text;
 }
 
 QString Text1::Text() const
@@ -60,9 +60,9 @@ void Text1::SetText(const QString& text)
     edit_->setTextCursor(cursor);
 }
 
-void Text1::Load(const QString& text)
+void Text1::Load(QString text)
 {
-    edit_->setPlainText(toWidgetText(text));
+    edit_->setPlainText(toWidgetText(std::move(text)));
 }
 
 bool Text1::IsEmpty() const
