@@ -186,11 +186,12 @@ qsizetype firstUnencodable(QStringView text, const QString& encoding)
         if (end < text.size() && text[end - 1].isHighSurrogate())
             ++end;
         QStringEncoder chunk(name.constData(), Flag::Stateless);
-        chunk.encode(text.sliced(at, end - at));
+        // encode() only converts when its result is taken.
+        const QByteArray ignored = chunk.encode(text.sliced(at, end - at));
         if (chunk.hasError()) {
             for (qsizetype i = at; i < end; i += codePointLength(text, i)) {
                 QStringEncoder one(name.constData(), Flag::Stateless);
-                one.encode(text.sliced(i, codePointLength(text, i)));
+                const QByteArray alone = one.encode(text.sliced(i, codePointLength(text, i)));
                 if (one.hasError())
                     return i;
             }
