@@ -102,8 +102,10 @@ QString QtTextFiles::Write(const QString& path, const QByteArray& bytes)
             return u"通常のファイルではありません。"_s;
         // A file marked read-only stays so, even for the administrator,
         // whom the system would let through.
-        if (!info.isWritable() || !(info.permissions() & QFileDevice::WriteOwner))
+        if (!(info.permissions() & QFileDevice::WriteOwner))
             return u"ファイルが読み取り専用です。"_s;
+        if (!info.isWritable())
+            return u"書き込みの権限がありません。"_s;
     } else if (!QFileInfo(info.absolutePath()).isDir()) {
         return u"保存先のフォルダーが見つかりません。"_s;
     }

@@ -14,6 +14,8 @@
 #include <QQueue>
 #include <QString>
 
+#include <functional>
+
 namespace mx::test {
 
 class FakeClipboard final : public platform::Clipboard {
@@ -112,10 +114,13 @@ public:
     QString failWrite; // non-empty: Write fails with this reason
     QList<QString> reads;
     QList<QString> writes;
+    std::function<void()> duringRead; // runs while a read is under way
 
     platform::ReadResult Read(const QString& path, qint64 limit) override
     {
         reads << path;
+        if (duringRead)
+            duringRead();
         if (!failRead.isEmpty())
             return {{}, failRead};
         return real.Read(path, limit);
