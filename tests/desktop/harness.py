@@ -75,6 +75,30 @@ class App:
         out = run("xdotool", "search", "--onlyvisible", "--name", name, env=self.env, check=False)
         return [line for line in out.split() if line]
 
+    def wait_dialog(self, timeout=10):
+        """The id of a visible window of ours other than the main one."""
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            others = [w for w in self.windows(".") if w != self.window and self.visible_size(w) > 4]
+            if others:
+                time.sleep(0.4)
+                return others[-1]
+            time.sleep(0.1)
+        raise RuntimeError("no dialog appeared")
+
+    def visible_size(self, window):
+        out = self.x("getwindowgeometry", "--shell", window, check=False)
+        values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+        return int(values.get("WIDTH", 0)) * int(values.get("HEIGHT", 0))
+
+    def dialog_gone(self, timeout=5):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            if not [w for w in self.windows(".") if w != self.window and self.visible_size(w) > 4]:
+                return True
+            time.sleep(0.1)
+        return False
+
     def focus(self):
         self.x("windowfocus", "--sync", self.window)
 
