@@ -7,7 +7,7 @@ BUILD="${MARQUETRIX_BUILD:-$ROOT/build}"
 
 # What building and running the editor needs.
 RUN_PACKAGES=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config python3
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-qpa-plugins
   qt6-translations-l10n fonts-ipafont-mincho xdg-utils
 )

@@ -134,6 +134,28 @@ private Q_SLOTS:
         QCOMPARE(f.fake.clipboard.text, u"<BR>"_s);
     }
 
+    // Positions stay exact deep inside a large document.
+    void largeDocument()
+    {
+        WindowFixture f;
+        QString doc;
+        const QString line = u"<P>いろはにほへと ABC</P>\r\n"_s;
+        while (doc.size() < 10'000'000)
+            doc += line;
+        f.text().Load(doc);
+        const qsizetype start = doc.size() / 2 + 5;
+        f.text().SetSelStart(start);
+        f.text().SetSelLength(line.size());
+        QCOMPARE(f.text().SelText(), doc.mid(start, line.size()));
+        f.trigger(u"T7"_s);
+        const QString snippet = u"<PRE>\r\n"_s + doc.mid(start, line.size()) + u"\r\n</PRE>"_s;
+        QCOMPARE(f.text().SelStart(), start + snippet.size());
+        QCOMPARE(f.text().Length(), doc.size() - line.size() + snippet.size());
+        f.text().SetSelStart(start - 3);
+        f.text().SetSelLength(snippet.size() + 6);
+        QCOMPARE(f.text().SelText(), doc.mid(start - 3, 3) + snippet + doc.mid(start + line.size(), 3));
+    }
+
     // A clipboard step that fails: an ordinary command leaves the document and
     // tells the user; heading 1 carries on without a word.
     void clipboardFailures_data()

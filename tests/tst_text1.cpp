@@ -118,6 +118,33 @@ private Q_SLOTS:
             QCOMPARE(text.Text().indexOf(needle) + 1, at);
     }
 
+    // The selection keeps to its characters when text goes in elsewhere.
+    void insertAtKeepsSelection_data()
+    {
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<int>("newStart");
+        // "ab\r\ncd", "XY" in at 4 (before "cd").
+        QTest::newRow("before") << 1 << 2 << 1;
+        QTest::newRow("caret at the position") << 4 << 0 << 6;
+        QTest::newRow("after") << 5 << 1 << 7;
+        QTest::newRow("around") << 0 << 6 << 0;
+    }
+    void insertAtKeepsSelection()
+    {
+        QFETCH(int, start);
+        QFETCH(int, length);
+        QFETCH(int, newStart);
+        text.Load(u"ab\r\ncd"_s);
+        text.SetSelStart(start);
+        text.SetSelLength(length);
+        const QString selected = text.SelText();
+        text.InsertAt(4, u"XY"_s);
+        QCOMPARE(text.Text(), u"ab\r\nXYcd"_s);
+        QCOMPARE(text.SelStart(), newStart);
+        QCOMPARE(text.SelText(), start < 4 && start + length > 4 ? u"ab\r\nXYcd"_s : selected);
+    }
+
     void editsAreSingleUndoSteps()
     {
         text.Load(u"abc\r\ndef"_s);

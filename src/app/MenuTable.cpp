@@ -3,6 +3,8 @@
 #include "Closing.h"
 #include "document/FileCommands.h"
 #include "document/Skeleton.h"
+#include "frames/Frames.h"
+#include "links/Links.h"
 #include "preview/BrowserPreview.h"
 #include "preview/HelpVersion.h"
 #include "tags/TagCommands.h"
@@ -29,6 +31,14 @@ Handler point(QStringView control)
     return [tag](Editor& editor) { tags::RunPointTag(editor, *tag); };
 }
 
+// Jump, name and to-the-top are fixed anchors, run like point tags.
+Handler anchor(QStringView control)
+{
+    const tags::PointTag* tag = links::FindAnchorTag(control);
+    Q_ASSERT(tag);
+    return [tag](Editor& editor) { tags::RunPointTag(editor, *tag); };
+}
+
 const Handler none;
 
 } // namespace
@@ -48,12 +58,12 @@ const std::vector<MenuEntry>& MenuTree()
         {u"BASE"_s, u"M2"_s, u"基本タグ"_s, document::BASE_Click},
         {u"T1"_s, u"M2"_s, u"ジャンプとリンク"_s, none},
         {u"Hyper"_s, u"T1"_s, u"ハイパーリンク"_s, none},
-        {u"J1"_s, u"Hyper"_s, u"他ファイルへ"_s, none},
-        {u"URL"_s, u"Hyper"_s, u"URL"_s, none},
-        {u"J2"_s, u"T1"_s, u"ジャンプ"_s, none},
-        {u"J3"_s, u"T1"_s, u"ネーム"_s, none},
-        {u"TO_TOP"_s, u"T1"_s, u"先頭へ"_s, none},
-        {u"T2"_s, u"M2"_s, u"イメージ"_s, none},
+        {u"J1"_s, u"Hyper"_s, u"他ファイルへ"_s, links::J1_Click},
+        {u"URL"_s, u"Hyper"_s, u"URL"_s, links::URL_Click},
+        {u"J2"_s, u"T1"_s, u"ジャンプ"_s, anchor(u"J2")},
+        {u"J3"_s, u"T1"_s, u"ネーム"_s, anchor(u"J3")},
+        {u"TO_TOP"_s, u"T1"_s, u"先頭へ"_s, anchor(u"TO_TOP")},
+        {u"T2"_s, u"M2"_s, u"イメージ"_s, links::T2_Click},
         {u"T3"_s, u"M2"_s, u"フォント"_s, none},
         {u"TF1"_s, u"T3"_s, u"サイズ"_s, none},
         {u"s7"_s, u"TF1"_s, u"=7"_s, wrap(u"s7")},
@@ -80,10 +90,10 @@ const std::vector<MenuEntry>& MenuTree()
         {u"H5"_s, u"T4"_s, u"H5"_s, wrap(u"H5")},
         {u"H6"_s, u"T4"_s, u"H6"_s, wrap(u"H6")},
         {u"Frame"_s, u"M2"_s, u"画面分割"_s, none},
-        {u"ROWS_fr"_s, u"Frame"_s, u"上下分割"_s, none},
-        {u"COLS_fr"_s, u"Frame"_s, u"左右分割"_s, none},
-        {u"FILES_fr"_s, u"Frame"_s, u"表示ファイル"_s, none},
-        {u"TARGET_fr"_s, u"Frame"_s, u"ベース ターゲット"_s, none},
+        {u"ROWS_fr"_s, u"Frame"_s, u"上下分割"_s, frames::ROWS_fr_Click},
+        {u"COLS_fr"_s, u"Frame"_s, u"左右分割"_s, frames::COLS_fr_Click},
+        {u"FILES_fr"_s, u"Frame"_s, u"表示ファイル"_s, frames::FILES_fr_Click},
+        {u"TARGET_fr"_s, u"Frame"_s, u"ベース ターゲット"_s, frames::TARGET_fr_Click},
         {u"LI"_s, u"M2"_s, u"リスト"_s, point(u"LI")},
         {u"T6"_s, u"M2"_s, u"区切り線"_s, point(u"T6")},
         {u"T7"_s, u"M2"_s, u"プレフォーマット"_s, wrap(u"T7")},

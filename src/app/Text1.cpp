@@ -57,6 +57,8 @@ void Text1::SetText(const QString& text)
     QTextCursor cursor(edit_->document());
     cursor.select(QTextCursor::Document);
     replace(cursor, text);
+    // A new text starts with the caret at its top.
+    cursor.movePosition(QTextCursor::Start);
     edit_->setTextCursor(cursor);
 }
 
@@ -84,10 +86,12 @@ QString Text1::SelText() const
 
 void Text1::SetSelText(const QString& text)
 {
+    // Editing through a copy moves the widget's own caret to the end of the
+    // new text without a synchronous relayout; scrolling it into view waits
+    // for the event loop, once, however many edits come before.
     QTextCursor cursor = edit_->textCursor();
     replace(cursor, text);
-    cursor.clearSelection();
-    edit_->setTextCursor(cursor);
+    scrollToCaretLater();
 }
 
 qsizetype Text1::toDocument(int widgetPosition) const
@@ -165,17 +169,34 @@ qsizetype Text1::Find(const QString& needle) const
 
 void Text1::InsertAt(qsizetype position, const QString& text)
 {
+    // Through a cursor of its own: the widget's caret moves with the text and
+    // is not set again, which would lay the text out around it at once.
     QTextCursor cursor = cursorAt(position, 0);
     replace(cursor, text);
-    edit_->setTextCursor(cursor);
+}
+
+void Text1::scrollToCaretLater()
+{
+    if (scrollPending_)
+        return;
+    scrollPending_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            scrollPending_ = false;
+            edit_->ensureCursorVisible();
+        },
+        Qt::QueuedConnection);
 }
 
 void Text1::Surround(const QString& before, const QString& after)
 {
+    // Two edits joined into one undo step: a single edit block spanning both
+    // ends would have the layout redo the whole text in between.
     QTextCursor cursor(edit_->document());
-    cursor.beginEditBlock();
-    cursor.insertText(toWidgetText(before));
+    replace(cursor, before);
     cursor.movePosition(QTextCursor::End);
+    cursor.joinPreviousEditBlock();
     cursor.insertText(toWidgetText(after));
     cursor.endEditBlock();
     cursor.movePosition(QTextCursor::Start);

@@ -48,7 +48,8 @@ public:
     // case-sensitive, as a position counted from 1; 0 when absent.
     qsizetype Find(const QString& needle) const;
     // Inserts at a document position as one undo step, without moving through
-    // the clipboard. The caret ends after the inserted text.
+    // the clipboard. The caret and selection stay on the characters they were
+    // on; a caret standing at the position ends after the new text.
     void InsertAt(qsizetype position, const QString& text);
     // Puts before at the start and after at the end, as one undo step; the
     // caret ends at the start of the text.
@@ -72,9 +73,11 @@ Q_SIGNALS:
 
 private:
     QTextCursor cursorAt(qsizetype start, qsizetype length) const;
+    void scrollToCaretLater();
 
     QPlainTextEdit* edit_;
     int pointer_ = 0;
+    bool scrollPending_ = false;
 };
 
 } // namespace mx

@@ -1,0 +1,106 @@
+// The frameset split and the base target on large documents in the real
+// window, beside the floor of one plain QTextCursor::insertText of the same
+// text at the same place. Both commands must first find their tag; the target
+// allows twice the floor plus what those searches cost on their own.
+#include "BenchUtil.h"
+
+#include "app/Form1.h"
+#include "app/Text1.h"
+#include "platform/QtPlatform.h"
+
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace mx::bench;
+
+namespace {
+
+constexpr int kRuns = 15;
+
+const QString kHead = u"<HTML>\r\n<HEAD>\r\n<TITLE></TITLE>\r\n</HEAD>\r\n<BODY>\r\n"_s;
+const QString kTail = u"</BODY>\r\n</HTML>"_s;
+
+struct Case {
+    QString what;
+    QString control;
+    QList<QString> searched; // what the command looks for, in order
+    QString tag;             // what it replaces; empty: it inserts before `at`
+    QString at;
+    QString inserted;
+};
+
+// The text as the widget holds it: positions in the floor are the widget's.
+int widgetPosition(mx::Text1& text, const QString& needle)
+{
+    return text.toWidget(text.Find(needle) - 1);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    mx::platform::QtPlatform platform;
+    mx::platform::Platform services = platform.services();
+    mx::Form1 window(services);
+    window.show();
+    QPlainTextEdit* edit = window.findChild<QPlainTextEdit*>();
+    mx::Text1& text = window.text();
+
+    const QString rows = u"<FRAMESET ROWS=\"*,*\">\r\n\r\n</FRAMESET>\r\n"_s;
+    const QString colsOpen = u"<FRAMESET COLS=\"*,*\">\r\n\r\n\r\n"_s;
+    const QString base = u"<BASE TARGET=\"\">\r\n"_s;
+    const Case fresh[] = {
+        // No frameset yet: the whole text is searched before the body tag is.
+        {u"ROWS_fr, no frameset"_s, u"ROWS_fr"_s, {u"</FRAMESET>"_s, u"<BODY>"_s}, u"<BODY>"_s, u"<BODY>"_s, rows},
+        {u"TARGET_fr"_s, u"TARGET_fr"_s, {u"</HEAD>"_s}, QString(), u"</HEAD>"_s, base},
+    };
+    const Case nested[] = {
+        // A frameset that ends at the bottom of the text.
+        {u"COLS_fr, frameset at end"_s, u"COLS_fr"_s, {u"</FRAMESET>"_s}, u"</FRAMESET>"_s, u"</FRAMESET>"_s,
+         colsOpen},
+    };
+
+    QList<Row> table;
+    for (const int mb : SizesMB(argc, argv)) {
+        const QString size = QString::number(mb) + u" MB"_s;
+        const QString body = MakeDocument(qsizetype(mb) * 1024 * 1024);
+        const auto undo = [edit] { edit->undo(); };
+
+        const auto measure = [&](const Case& c) {
+            const double search = MedianMicros(kRuns, [&] {
+                for (const QString& needle : c.searched)
+                    (void)text.Find(needle);
+            });
+            const int from = widgetPosition(text, c.at);
+            const int to = from + int(mx::Text1::toWidgetText(c.tag).size());
+            const double floor = MedianMicros(
+                kRuns,
+                [&] {
+                    QTextCursor cursor(edit->document());
+                    cursor.setPosition(from);
+                    cursor.setPosition(to, QTextCursor::KeepAnchor);
+                    cursor.insertText(mx::Text1::toWidgetText(c.inserted));
+                },
+                {}, undo);
+            const double command = MedianMicros(kRuns, [&] { window.trigger(c.control); }, {}, undo);
+            table << Row{c.what, size, command, floor, 2.0 + search / floor};
+            table << Row{u"  its searches alone"_s, size, search, floor, 2.0 + search / floor};
+        };
+
+        text.Load(kHead + body + kTail);
+        window.state().setEnabled(mx::Item::M2, true);
+        for (const Case& c : fresh)
+            measure(c);
+        text.Load(kHead + u"<FRAMESET ROWS=\"*,*\">\r\n"_s + body + u"</FRAMESET>\r\n"_s + kTail);
+        for (const Case& c : nested)
+            measure(c);
+    }
+    PrintTable(u"Frame commands (floor: one QTextCursor::insertText of the same text; target: 2x floor + searches)"_s,
+               table);
+    window.state().setModified(0);
+    return 0;
+}

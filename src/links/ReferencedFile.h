@@ -1,0 +1,31 @@
+#pragma once
+#include <QString>
+
+namespace mx {
+struct Editor;
+}
+
+namespace mx::links {
+
+// The dialog's filter lists, "description|pattern|...": links and images open
+// on all files, frame entries on HTML pages.
+const QString& LinkFilter();
+const QString& ImageFilter();
+const QString& FrameFilter();
+
+// A path as it goes between the quotes of a tag: every backslash a slash,
+// nothing else touched (no escaping, nothing made relative).
+QString LinkForm(const QString& path);
+
+// Shows the Open dialog on the given list, in the start folder, with the
+// first pair selected, and returns what the dialog then holds in link form.
+// Cancel keeps the dialog's file name, normally empty.
+QString PickReferencedFile(Editor& editor, const QString& filter);
+
+// Pick, build the snippet around the link form, insert it, and empty the
+// dialog's file name once the snippet is in. A failed insertion leaves the
+// name where it was.
+void InsertReferencedFile(Editor& editor, const QString& filter,
+                          QString (*snippet)(const QString& link));
+
+} // namespace mx::links

@@ -1,0 +1,226 @@
+// The frameset splits and the base target, run from their menu rows.
+#include "support/WindowFixture.h"
+
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace mx::test;
+
+namespace {
+
+const QString kRows = u"<FRAMESET ROWS=\"*,*\">\r\n\r\n</FRAMESET>\r\n"_s;
+const QString kCols = u"<FRAMESET COLS=\"*,*\">\r\n\r\n</FRAMESET>\r\n"_s;
+// Opened where an existing frameset ends, and not closed.
+const QString kRowsOpen = u"<FRAMESET ROWS=\"*,*\">\r\n\r\n\r\n"_s;
+const QString kColsOpen = u"<FRAMESET COLS=\"*,*\">\r\n\r\n\r\n"_s;
+const QString kBase = u"<BASE TARGET=\"\">\r\n"_s;
+
+const QString kSkeleton =
+    u"<HTML>\r\n<HEAD>\r\n<TITLE></TITLE>\r\n</HEAD>\r\n<BODY>\r\n<PRE>\r\n\r\n\r\n</PRE>\r\n</BODY>\r\n</HTML>"_s;
+
+} // namespace
+
+class TestFrames : public QObject {
+    Q_OBJECT
+
+    static QPlainTextEdit* edit(WindowFixture& f) { return f.text().widget(); }
+
+    // Focus somewhere else, so that a command giving it back shows.
+    static void focusElsewhere(WindowFixture& f)
+    {
+        f.window->menuBar()->setFocus();
+        QVERIFY(f.window->focusWidget() != edit(f));
+    }
+
+    // The text left exactly as it was: selection, clipboard and flag included.
+    static void checkUnchanged(WindowFixture& f, const QString& before, qsizetype start, qsizetype length)
+    {
+        QCOMPARE(f.text().Text(), before);
+        QCOMPARE(f.text().SelStart(), start);
+        QCOMPARE(f.text().SelLength(), length);
+        QCOMPARE(f.fake.clipboard.text, u"copied"_s);
+        QVERIFY(f.fake.clipboard.sets.isEmpty());
+        QCOMPARE(f.state().modified(), 0);
+        QCOMPARE(f.window->focusWidget(), edit(f));
+        QVERIFY(!edit(f)->document()->isUndoAvailable());
+    }
+
+private Q_SLOTS:
+    void split_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<qsizetype>("start");
+        QTest::addColumn<qsizetype>("length");
+        QTest::addColumn<qsizetype>("at");      // where the replaced tag stood; -1: nothing found
+        QTest::addColumn<qsizetype>("replaced"); // its length
+        QTest::addColumn<QString>("snippet");
+
+        const QString ab = u"A<BODY>B"_s;
+        QTest::newRow("rows on body") << u"ROWS_fr"_s << ab << qsizetype(0) << qsizetype(0)
+                                      << qsizetype(1) << qsizetype(6) << kRows;
+        QTest::newRow("cols on body") << u"COLS_fr"_s << ab << qsizetype(0) << qsizetype(0)
+                                      << qsizetype(1) << qsizetype(6) << kCols;
+        QTest::newRow("caret after the tag") << u"ROWS_fr"_s << ab << qsizetype(8) << qsizetype(0)
+                                             << qsizetype(1) << qsizetype(6) << kRows;
+        QTest::newRow("selection over the tag's end") << u"ROWS_fr"_s << ab << qsizetype(5) << qsizetype(3)
+                                                      << qsizetype(1) << qsizetype(6) << kRows;
+        QTest::newRow("skeleton") << u"ROWS_fr"_s << kSkeleton << qsizetype(0) << qsizetype(0)
+                                  << qsizetype(kSkeleton.indexOf(u"<BODY>"_s)) << qsizetype(6) << kRows;
+        QTest::newRow("two bodies: the first")
+            << u"COLS_fr"_s << u"<BODY>\r\nx\r\n<BODY>\r\n"_s << qsizetype(9) << qsizetype(3) << qsizetype(0)
+            << qsizetype(6) << kCols;
+        const QString frameset = u"<BODY>\r\n<FRAMESET ROWS=\"*,*\">\r\n<FRAME>\r\n</FRAMESET>\r\n</BODY>"_s;
+        QTest::newRow("existing frameset wins over body")
+            << u"COLS_fr"_s << frameset << qsizetype(0) << qsizetype(0)
+            << qsizetype(frameset.indexOf(u"</FRAMESET>"_s)) << qsizetype(11) << kColsOpen;
+        QTest::newRow("two frameset ends: the first")
+            << u"ROWS_fr"_s << u"</FRAMESET>x</FRAMESET>"_s << qsizetype(12) << qsizetype(0) << qsizetype(0)
+            << qsizetype(11) << kRowsOpen;
+        QTest::newRow("lower-case frameset end doesn't count")
+            << u"ROWS_fr"_s << u"<BODY></frameset>"_s << qsizetype(0) << qsizetype(0) << qsizetype(0)
+            << qsizetype(6) << kRows;
+        // Nothing to replace.
+        QTest::newRow("empty") << u"ROWS_fr"_s << u""_s << qsizetype(0) << qsizetype(0) << qsizetype(-1)
+                               << qsizetype(0) << QString();
+        QTest::newRow("lower-case body") << u"ROWS_fr"_s << u"<html>\r\n<body>\r\n</body>"_s << qsizetype(3)
+                                         << qsizetype(2) << qsizetype(-1) << qsizetype(0) << QString();
+        QTest::newRow("body with attributes") << u"COLS_fr"_s << u"<BODY BGCOLOR=#FFFFFF>\r\nx"_s << qsizetype(25)
+                                              << qsizetype(0) << qsizetype(-1) << qsizetype(0) << QString();
+        QTest::newRow("tag broken by a line end") << u"COLS_fr"_s << u"<BO\r\nDY>"_s << qsizetype(0)
+                                                  << qsizetype(0) << qsizetype(-1) << qsizetype(0) << QString();
+    }
+    void split()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, before);
+        QFETCH(qsizetype, start);
+        QFETCH(qsizetype, length);
+        QFETCH(qsizetype, at);
+        QFETCH(qsizetype, replaced);
+        QFETCH(QString, snippet);
+        WindowFixture f;
+        f.setText(before, start, length);
+        edit(f)->document()->clearUndoRedoStacks();
+        f.state().setModified(0);
+        f.fake.clipboard.text = u"copied"_s;
+        focusElsewhere(f);
+
+        f.trigger(control);
+
+        if (at < 0) {
+            checkUnchanged(f, before, start, length);
+            return;
+        }
+        QCOMPARE(f.text().Text(), before.left(at) + snippet + before.mid(at + replaced));
+        QCOMPARE(f.text().SelStart(), at + snippet.size());
+        QCOMPARE(f.text().SelLength(), 0);
+        QCOMPARE(f.fake.clipboard.text, snippet);
+        QCOMPARE(f.state().modified(), 1);
+        QCOMPARE(f.window->focusWidget(), edit(f));
+        QVERIFY(f.fake.messages.shown.isEmpty());
+        edit(f)->undo();
+        QCOMPARE(f.text().Text(), before);
+    }
+
+    // Each split opens inside the last; once the only body tag is gone and the
+    // last frameset is left open, there is nothing more to split.
+    void repeatedSplits()
+    {
+        WindowFixture f;
+        f.setText(kSkeleton);
+        f.trigger(u"ROWS_fr"_s);
+        f.trigger(u"COLS_fr"_s);
+        const QString twice = kSkeleton.left(kSkeleton.indexOf(u"<BODY>"_s)) + kRows.left(25) + kColsOpen + kRows.mid(36)
+                              + kSkeleton.mid(kSkeleton.indexOf(u"<BODY>"_s) + 6);
+        QCOMPARE(f.text().Text(), twice);
+        QCOMPARE(f.text().SelStart(), kSkeleton.indexOf(u"<BODY>"_s) + 25 + kColsOpen.size());
+        f.state().setModified(0);
+        f.trigger(u"ROWS_fr"_s);
+        QCOMPARE(f.text().Text(), twice);
+        QCOMPARE(f.state().modified(), 0);
+        QCOMPARE(f.fake.clipboard.text, kColsOpen);
+    }
+
+    void splitFailureTellsUser()
+    {
+        WindowFixture f;
+        f.setText(u"A<BODY>B"_s);
+        f.fake.clipboard.failGet = true;
+        f.trigger(u"ROWS_fr"_s);
+        QCOMPARE(f.text().Text(), u"A<BODY>B"_s);
+        QCOMPARE(f.fake.messages.shown.size(), 1);
+        QVERIFY(f.fake.messages.shown[0].text.contains(u"タグは挿入されていません。"_s));
+    }
+
+    void baseTarget_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<qsizetype>("start");
+        QTest::addColumn<qsizetype>("length");
+        QTest::addColumn<qsizetype>("at"); // -1: nothing found
+        QTest::newRow("skeleton") << kSkeleton << qsizetype(5) << qsizetype(0)
+                                  << qsizetype(kSkeleton.indexOf(u"</HEAD>"_s));
+        QTest::newRow("after text on the same line") << u"<TITLE>t</TITLE></HEAD>\r\n<BODY>"_s << qsizetype(30)
+                                                     << qsizetype(0) << qsizetype(16);
+        QTest::newRow("at the very start") << u"</HEAD>\r\nx"_s << qsizetype(2) << qsizetype(5) << qsizetype(0);
+        QTest::newRow("two: the first") << u"a\r\n</HEAD>\r\n</HEAD>"_s << qsizetype(12) << qsizetype(7)
+                                        << qsizetype(3);
+        QTest::newRow("japanese before") << u"見出し</HEAD>"_s << qsizetype(0) << qsizetype(0) << qsizetype(3);
+        QTest::newRow("lower case only") << u"<head>\r\n</head>\r\n"_s << qsizetype(3) << qsizetype(2)
+                                         << qsizetype(-1);
+        QTest::newRow("empty") << u""_s << qsizetype(0) << qsizetype(0) << qsizetype(-1);
+        QTest::newRow("start tag only") << u"<HEAD><TITLE>"_s << qsizetype(13) << qsizetype(0) << qsizetype(-1);
+    }
+    void baseTarget()
+    {
+        QFETCH(QString, before);
+        QFETCH(qsizetype, start);
+        QFETCH(qsizetype, length);
+        QFETCH(qsizetype, at);
+        WindowFixture f;
+        f.setText(before, start, length);
+        edit(f)->document()->clearUndoRedoStacks();
+        f.state().setModified(0);
+        f.fake.clipboard.text = u"copied"_s;
+        f.fake.dialog.FileName = u"/left/over.htm"_s;
+        focusElsewhere(f);
+
+        f.trigger(u"TARGET_fr"_s);
+
+        if (at < 0) {
+            checkUnchanged(f, before, start, length);
+            QCOMPARE(f.fake.dialog.FileName, u"/left/over.htm"_s);
+            return;
+        }
+        QCOMPARE(f.text().Text(), before.left(at) + kBase + before.mid(at));
+        QCOMPARE(f.text().SelStart(), 0);
+        QCOMPARE(f.text().SelLength(), 0);
+        QCOMPARE(f.fake.dialog.FileName, QString());
+        QCOMPARE(f.state().modified(), 1);
+        QCOMPARE(f.window->focusWidget(), edit(f));
+        // No clipboard at all, and no word to the user.
+        QCOMPARE(f.fake.clipboard.text, u"copied"_s);
+        QVERIFY(f.fake.clipboard.sets.isEmpty());
+        QCOMPARE(f.fake.clipboard.gets, 0);
+        QVERIFY(f.fake.messages.shown.isEmpty());
+        edit(f)->undo();
+        QCOMPARE(f.text().Text(), before);
+        QVERIFY(!edit(f)->document()->isUndoAvailable());
+    }
+
+    void baseTargetTwice()
+    {
+        WindowFixture f;
+        f.setText(kSkeleton);
+        f.trigger(u"TARGET_fr"_s);
+        f.trigger(u"TARGET_fr"_s);
+        QCOMPARE(f.text().Text(), u"<HTML>\r\n<HEAD>\r\n<TITLE></TITLE>\r\n"_s + kBase + kBase
+                                      + u"</HEAD>\r\n<BODY>\r\n<PRE>\r\n\r\n\r\n</PRE>\r\n</BODY>\r\n</HTML>"_s);
+    }
+};
+
+QTEST_MAIN(TestFrames)
+#include "tst_frames.moc"

@@ -1,0 +1,318 @@
+// The commands that refer to a file picked in the dialog (link, image, frame
+// entry), the URL link and the fixed anchors, run from their menu rows.
+#include "links/ReferencedFile.h"
+#include "platform/CommonDialog.h"
+#include "support/WindowFixture.h"
+
+#include <QPlainTextEdit>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace mx::test;
+
+namespace {
+
+// The filter lists written out again, so that a slip in the program's shows.
+const QString kLinkFilter =
+    u"すべて(*.*)|*.*|EXCEL(*.xls)|*.xls|Word(*.doc)|*.doc|一太郎8(*.jtd)|*.jtd|Text(*.txt)|*.txt|"
+    u"HTML(*.htm)|*.htm|HTML(*.html)|*.html|JPEG(*.jpg)|*.jpg|JPEG(*.jpeg)|*.jpeg|GIF(*.gif)|*.gif"_s;
+const QString kImageFilter = u"すべて(*.*)|*.*|JPEG(*.jpg)|*.jpg|JPEG(*.jpeg)|*.jpeg|GIF(*.gif)|*.gif"_s;
+const QString kFrameFilter =
+    u"HTML(*.htm)|*.htm|HTML(*.html)|*.html|すべて(*.*)|*.*|EXCEL(*.xls)|*.xls|Word(*.doc)|*.doc|"
+    u"一太郎8(*.jtd)|*.jtd|Text(*.txt)|*.txt|JPEG(*.jpg)|*.jpg|JPEG(*.jpeg)|*.jpeg|GIF(*.gif)|*.gif"_s;
+
+struct PickCommand {
+    const char16_t* control;
+    const QString* filter;
+    QString (*snippet)(const QString& link);
+    qsizetype fixedLength; // the snippet's length besides the link
+};
+
+QString link(const QString& l)
+{
+    return u"<A HREF=\""_s + l + u"\">   </A>"_s;
+}
+QString image(const QString& l)
+{
+    return u"<IMG SRC=\""_s + l + u"\" BORDER=0>\r\n"_s;
+}
+QString frame(const QString& l)
+{
+    return u"<FRAME SRC=\""_s + l + u"\" NAME=\"\" RESIZE>\r\n"_s;
+}
+
+const PickCommand kPickCommands[] = {
+    {u"J1", &kLinkFilter, link, 18},
+    {u"T2", &kImageFilter, image, 23},
+    {u"FILES_fr", &kFrameFilter, frame, 31},
+};
+
+const QString kDoc = u"ab\r\ncd"_s;
+
+QPlainTextEdit* edit(WindowFixture& f)
+{
+    return f.text().widget();
+}
+
+// The dialog in the state other commands may have left it in.
+void disturbDialog(FakeCommonDialog& dialog)
+{
+    dialog.Filter = u"Text(*.txt)|*.txt"_s;
+    dialog.FilterIndex = 2;
+    dialog.InitDir = u"/somewhere/else"_s;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(const PickCommand*)
+
+class TestLinks : public QObject {
+    Q_OBJECT
+
+    // The document with the snippet in place of [start, start + length), the
+    // caret after it, the clipboard holding it, and one undo taking it back.
+    static void checkInserted(WindowFixture& f, qsizetype start, qsizetype length, const QString& snippet)
+    {
+        QCOMPARE(f.text().Text(), kDoc.left(start) + snippet + kDoc.mid(start + length));
+        QCOMPARE(f.text().SelStart(), start + snippet.size());
+        QCOMPARE(f.text().SelLength(), 0);
+        QCOMPARE(f.fake.clipboard.text, snippet);
+        QCOMPARE(f.state().modified(), 1);
+        QVERIFY(f.fake.messages.shown.isEmpty());
+        edit(f)->undo();
+        QCOMPARE(f.text().Text(), kDoc);
+    }
+
+private Q_SLOTS:
+    void linkForm_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("drive path") << u"C:\\WINDOWS\\Desktop\\index.htm"_s << u"C:/WINDOWS/Desktop/index.htm"_s;
+        QTest::newRow("network path") << u"\\\\server\\share\\a.htm"_s << u"//server/share/a.htm"_s;
+        QTest::newRow("home path unchanged") << u"/home/user/page.htm"_s << u"/home/user/page.htm"_s;
+        QTest::newRow("backslash in a file name") << u"/home/user/a\\b.htm"_s << u"/home/user/a/b.htm"_s;
+        QTest::newRow("spaces, #, %, case, japanese") << u"C:\\My Docs\\A#1 100% 夏.HTM"_s
+                                                       << u"C:/My Docs/A#1 100% 夏.HTM"_s;
+        QTest::newRow("empty") << u""_s << u""_s;
+    }
+    void linkForm()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, expected);
+        QCOMPARE(mx::links::LinkForm(path), expected);
+    }
+
+    // Pick a file (or cancel), with the caret or a selection: the snippet goes
+    // in around the path, the dialog was asked as designed and is emptied.
+    void pickedFile_data()
+    {
+        QTest::addColumn<const PickCommand*>("command");
+        QTest::addColumn<std::optional<QString>>("chosen");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<qsizetype>("start");
+        QTest::addColumn<qsizetype>("length");
+        for (const PickCommand& command : kPickCommands) {
+            const QString name = QString::fromUtf16(command.control);
+            auto row = [&](const char* what, std::optional<QString> chosen, const QString& target,
+                           qsizetype start, qsizetype length) {
+                QTest::newRow(qPrintable(name + u' ' + QLatin1String(what)))
+                    << &command << chosen << target << start << length;
+            };
+            row("plain path at caret", u"/home/user/page.htm"_s, u"/home/user/page.htm"_s, 4, 0);
+            row("replaces a selection", u"/home/user/photo.gif"_s, u"/home/user/photo.gif"_s, 1, 4);
+            row("backslashes", u"C:\\WINDOWS\\Desktop\\menu.htm"_s, u"C:/WINDOWS/Desktop/menu.htm"_s, 4, 0);
+            row("spaces # % japanese", u"/home/user/my #1 100% 夏.htm"_s, u"/home/user/my #1 100% 夏.htm"_s, 4, 0);
+            // Not escaped: J1 gives <A HREF="/home/user/say "hi".htm">   </A>, the quote
+            // ending the attribute early, as the user then sees in the text.
+            row("double quote", u"/home/user/say \"hi\".htm"_s, u"/home/user/say \"hi\".htm"_s, 4, 0);
+            row("cancel", std::nullopt, u""_s, 4, 0);
+        }
+    }
+    void pickedFile()
+    {
+        QFETCH(const PickCommand*, command);
+        QFETCH(std::optional<QString>, chosen);
+        QFETCH(QString, target);
+        QFETCH(qsizetype, start);
+        QFETCH(qsizetype, length);
+        WindowFixture f;
+        f.setText(kDoc, start, length);
+        f.clipboard().text = u"what the user had copied"_s;
+        disturbDialog(f.fake.dialog);
+        f.fake.dialog.answers.enqueue(chosen);
+
+        f.trigger(QString::fromUtf16(command->control));
+
+        QCOMPARE(f.fake.dialog.requests.size(), 1);
+        const auto& request = f.fake.dialog.requests[0];
+        QCOMPARE(request.mode, mx::platform::CommonDialog::Mode::Open);
+        QCOMPARE(request.filter, *command->filter);
+        QCOMPARE(request.filterIndex, 1);
+        QCOMPARE(request.initDir, mx::platform::StartFolder());
+        QCOMPARE(request.fileName, QString());
+        QCOMPARE(f.fake.dialog.FileName, QString());
+
+        const QString snippet = command->snippet(target);
+        QCOMPARE(snippet.size(), command->fixedLength + target.size());
+        checkInserted(f, start, length, snippet);
+    }
+
+    // A pick, then a cancelled pick: the second gets the empty target, not the
+    // first path, whatever the dialog was set to in between.
+    void cancelAfterPick_data()
+    {
+        QTest::addColumn<const PickCommand*>("command");
+        for (const PickCommand& command : kPickCommands)
+            QTest::newRow(qPrintable(QString::fromUtf16(command.control))) << &command;
+    }
+    void cancelAfterPick()
+    {
+        QFETCH(const PickCommand*, command);
+        WindowFixture f;
+        f.setText(QString());
+        f.fake.dialog.answers << u"/home/user/first.htm"_s << std::nullopt;
+        const QString control = QString::fromUtf16(command->control);
+        f.trigger(control);
+        disturbDialog(f.fake.dialog);
+        f.trigger(control);
+
+        const QString first = command->snippet(u"/home/user/first.htm"_s);
+        const QString second = command->snippet(QString());
+        QCOMPARE(f.text().Text(), first + second);
+        QCOMPARE(f.fake.clipboard.sets, (QList<QString>{first, second}));
+        QCOMPARE(f.fake.dialog.requests.size(), 2);
+        QCOMPARE(f.fake.dialog.requests[1].fileName, QString());
+        QCOMPARE(f.fake.dialog.requests[1].filter, *command->filter);
+        QCOMPARE(f.fake.dialog.requests[1].filterIndex, 1);
+        QCOMPARE(f.fake.dialog.requests[1].initDir, mx::platform::StartFolder());
+        // Two steps, one each.
+        edit(f)->undo();
+        QCOMPARE(f.text().Text(), first);
+    }
+
+    // An insertion that fails tells the user, leaves the text and keeps the
+    // picked name; a cancelled pick afterwards brings that name back.
+    void failedInsertKeepsName_data()
+    {
+        QTest::addColumn<const PickCommand*>("command");
+        QTest::addColumn<bool>("failSet");
+        for (const PickCommand& command : kPickCommands) {
+            const QString name = QString::fromUtf16(command.control);
+            QTest::newRow(qPrintable(name + u" write fails"_s)) << &command << true;
+            QTest::newRow(qPrintable(name + u" read-back fails"_s)) << &command << false;
+        }
+    }
+    void failedInsertKeepsName()
+    {
+        QFETCH(const PickCommand*, command);
+        QFETCH(bool, failSet);
+        WindowFixture f;
+        f.setText(kDoc, 4, 0);
+        f.fake.dialog.answers << u"C:\\pics\\a.gif"_s << std::nullopt;
+        f.fake.clipboard.failSet = failSet;
+        f.fake.clipboard.failGet = !failSet;
+        const QString control = QString::fromUtf16(command->control);
+
+        f.trigger(control);
+        QCOMPARE(f.text().Text(), kDoc);
+        QCOMPARE(f.fake.dialog.FileName, u"C:\\pics\\a.gif"_s);
+        QCOMPARE(f.fake.messages.shown.size(), 1);
+        QVERIFY(f.fake.messages.shown[0].text.contains(u"タグは挿入されていません。"_s));
+
+        f.fake.clipboard.failSet = f.fake.clipboard.failGet = false;
+        f.trigger(control);
+        QCOMPARE(f.text().Text(), kDoc.left(4) + command->snippet(u"C:/pics/a.gif"_s) + kDoc.mid(4));
+        QCOMPARE(f.fake.dialog.FileName, QString());
+    }
+
+    void twoFrameEntriesStackUp()
+    {
+        WindowFixture f;
+        f.setText(u"<FRAMESET ROWS=\"*,*\">\r\n\r\n</FRAMESET>\r\n"_s, 23, 0);
+        f.fake.dialog.answers << u"/site/menu.htm"_s << u"/site/main.htm"_s;
+        f.trigger(u"FILES_fr"_s);
+        f.trigger(u"FILES_fr"_s);
+        QCOMPARE(f.text().Text(), u"<FRAMESET ROWS=\"*,*\">\r\n"
+                                  u"<FRAME SRC=\"/site/menu.htm\" NAME=\"\" RESIZE>\r\n"
+                                  u"<FRAME SRC=\"/site/main.htm\" NAME=\"\" RESIZE>\r\n"
+                                  u"\r\n</FRAMESET>\r\n"_s);
+    }
+
+    void url_data()
+    {
+        QTest::addColumn<std::optional<QString>>("typed"); // nullopt: Cancel
+        QTest::addColumn<QString>("address");
+        QTest::newRow("no scheme") << std::optional(u"www.example.jp/a.htm"_s) << u"http://www.example.jp/a.htm"_s;
+        QTest::newRow("scheme kept") << std::optional(u"http://example.jp/"_s) << u"http://example.jp/"_s;
+        QTest::newRow("scheme alone") << std::optional(u"http://"_s) << u"http://"_s;
+        QTest::newRow("upper-case scheme") << std::optional(u"HTTP://example.jp"_s) << u"http://HTTP://example.jp"_s;
+        QTest::newRow("https") << std::optional(u"https://example.jp"_s) << u"http://https://example.jp"_s;
+        QTest::newRow("other scheme") << std::optional(u"ftp://example.jp"_s) << u"http://ftp://example.jp"_s;
+        QTest::newRow("leading space") << std::optional(u" http://x"_s) << u"http:// http://x"_s;
+        QTest::newRow("shorter than the scheme") << std::optional(u"http:/"_s) << u"http://http:/"_s;
+        QTest::newRow("quote, #, % and japanese")
+            << std::optional(u"a.jp/?q=\"x\"#日本 100%"_s) << u"http://a.jp/?q=\"x\"#日本 100%"_s;
+        QTest::newRow("control characters")
+            << std::optional(u"a\tb\u0001c\u007f\u0000d"_s) << u"http://a\tb\u0001c\u007f\u0000d"_s;
+        QTest::newRow("OK on an empty field") << std::optional(u""_s) << u"http://"_s;
+        QTest::newRow("cancel") << std::optional<QString>() << u"http://"_s;
+        const QString longAddress = u"example.jp/"_s + QString(100000, u'x');
+        QTest::newRow("very long") << std::optional(longAddress) << u"http://"_s + longAddress;
+    }
+    void url()
+    {
+        QFETCH(std::optional<QString>, typed);
+        QFETCH(QString, address);
+        WindowFixture f;
+        f.setText(kDoc, 1, 4);
+        if (typed)
+            f.fake.input.answers.enqueue(*typed);
+        f.trigger(u"URL"_s);
+
+        QCOMPARE(f.fake.input.asked.size(), 1);
+        QCOMPARE(f.fake.input.asked[0].prompt, u"アドレス(http://)"_s);
+        QCOMPARE(f.fake.input.asked[0].title, u"アドレス入力"_s);
+        QCOMPARE(f.fake.input.asked[0].initial, QString());
+        const QString snippet = u"<A HREF=\""_s + address + u"\">   </A>"_s;
+        QCOMPARE(snippet.size(), 18 + address.size());
+        checkInserted(f, 1, 4, snippet);
+    }
+
+    void anchors_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("snippet");
+        QTest::addColumn<qsizetype>("size");
+        QTest::addColumn<qsizetype>("start");
+        QTest::addColumn<qsizetype>("length");
+        const std::tuple<const char16_t*, QString, qsizetype> anchors[] = {
+            {u"J2", u"<A HREF=\"#\">   </A>"_s, 19},
+            {u"J3", u"<A NAME=\"\">   </A>"_s, 18},
+            {u"TO_TOP", u"<A HREF= #TOP>先頭へ</A>"_s, 21},
+        };
+        for (const auto& [control, snippet, size] : anchors) {
+            const QString name = QString::fromUtf16(control);
+            QTest::newRow(qPrintable(name + u" caret"_s)) << name << snippet << size << qsizetype(4) << qsizetype(0);
+            QTest::newRow(qPrintable(name + u" selection"_s)) << name << snippet << size << qsizetype(1) << qsizetype(4);
+        }
+    }
+    void anchors()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, snippet);
+        QFETCH(qsizetype, size);
+        QFETCH(qsizetype, start);
+        QFETCH(qsizetype, length);
+        WindowFixture f;
+        f.setText(kDoc, start, length);
+        f.trigger(control);
+        QCOMPARE(snippet.size(), size);
+        checkInserted(f, start, length, snippet);
+        QVERIFY(f.fake.dialog.requests.isEmpty());
+        QVERIFY(f.fake.input.asked.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestLinks)
+#include "tst_links.moc"
