@@ -56,6 +56,21 @@ qint64 residentBytes()
     return fields.value(1).toLongLong() * sysconf(_SC_PAGESIZE);
 }
 
+// Medians of the command and its floor, run by turns so that whatever else
+// the machine is doing weighs on both alike.
+std::pair<double, double> byTurns(int runs, const std::function<void()>& command,
+                                  const std::function<void()>& floor)
+{
+    QList<double> commandTimes, floorTimes;
+    for (int i = 0; i < runs; ++i) {
+        commandTimes << MedianMicros(1, command);
+        floorTimes << MedianMicros(1, floor);
+    }
+    std::sort(commandTimes.begin(), commandTimes.end());
+    std::sort(floorTimes.begin(), floorTimes.end());
+    return {commandTimes[runs / 2], floorTimes[runs / 2]};
+}
+
 QByteArray readAll(const QString& path)
 {
     QFile file(path);
@@ -97,6 +112,7 @@ int main(int argc, char** argv)
                     qFatal("cannot write %s", qPrintable(path));
             }
             const QString size = QString::number(mb) + u" MB"_s;
+            dialog.answer = path;
 
             // Memory: an empty window, then the same window with the file
             // open; the same for the floor's own setPlainText.
@@ -104,11 +120,9 @@ int main(int argc, char** argv)
                 return QString::number(double(held) / double(bytes.size()), 'f', 2);
             };
             // Once before, so that the heap has grown to its working size.
-            dialog.answer = path;
             mx::document::F2_Click(editor);
             window.text().Load(QString());
             qint64 empty = residentBytes();
-            dialog.answer = path;
             mx::document::F2_Click(editor);
             const qint64 open = residentBytes() - empty;
             window.text().Load(QString());
@@ -121,21 +135,22 @@ int main(int argc, char** argv)
             memory << u"%1 %2: %3 bytes held per file byte, floor %4 (target at most 4)"_s.arg(
                 label, size, perByte(open), perByte(floorOpen));
 
-            const double openMicros = MedianMicros(runs, [&] { mx::document::F2_Click(editor); },
-                                                   [&] { dialog.answer = path; });
-            const double openFloor = MedianMicros(runs, [&] {
-                QStringDecoder decoder(encoding);
-                edit->setPlainText(mx::Text1::toWidgetText(decoder(readAll(path))));
-            });
+            const auto [openMicros, openFloor] = byTurns(
+                runs, [&] { mx::document::F2_Click(editor); },
+                [&] {
+                    QStringDecoder decoder(encoding);
+                    edit->setPlainText(mx::Text1::toWidgetText(decoder(readAll(path))));
+                });
             table << Row{u"open "_s + label, size, openMicros, openFloor, 1.3};
 
             mx::document::F2_Click(editor); // the document under test, its file current
-            const double saveMicros = MedianMicros(runs, [&] { mx::document::F3_Click(editor); });
-            const double saveFloor = MedianMicros(runs, [&] {
-                QSaveFile out(path);
-                if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
-                    qFatal("cannot save %s", qPrintable(path));
-            });
+            const auto [saveMicros, saveFloor] = byTurns(
+                runs, [&] { mx::document::F3_Click(editor); },
+                [&] {
+                    QSaveFile out(path);
+                    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
+                        qFatal("cannot save %s", qPrintable(path));
+                });
             table << Row{u"save "_s + label, size, saveMicros, saveFloor, 1.2};
             if (readAll(path) != bytes)
                 qFatal("the saved file differs from the opened one: %s", qPrintable(path));

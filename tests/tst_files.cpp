@@ -147,20 +147,6 @@ private Q_SLOTS:
         QCOMPARE(f.fake.dialog.requests.size(), 3); // Save asked for no name
     }
 
-    void newDocumentSavesAsUtf8WithOneLineEnd()
-    {
-        Folder folder;
-        WindowFixture f;
-        f.trigger(u"F1"_s);
-        f.text().SetSelStart(f.text().Find(u"<TITLE>"_s) + 6);
-        f.text().SetSelText(u"ページ"_s);
-        f.fake.dialog.answers.enqueue(folder.path(u"new.html"_s));
-        f.trigger(u"F3"_s);
-        QCOMPARE(Folder::get(folder.path(u"new.html"_s)),
-                 "<HTML>\r\n<HEAD>\r\n<TITLE>\xE3\x83\x9A\xE3\x83\xBC\xE3\x82\xB8</TITLE>\r\n</HEAD>\r\n"
-                 "<BODY>\r\n<PRE>\r\n\r\n\r\n</PRE>\r\n</BODY>\r\n</HTML>\r\n"_ba);
-    }
-
     void dialogAsDesigned()
     {
         Folder folder;
