@@ -2,6 +2,7 @@
 // and writing it back byte for byte.
 #include "document/FileFormat.h"
 
+#include <QRandomGenerator>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTest>
@@ -235,6 +236,21 @@ private Q_SLOTS:
             QVERIFY(decoded.error.contains(u"バイナリ"_s));
         else
             QVERIFY(EncodeFile(decoded.text, decoded.format).ok());
+    }
+
+    // Whatever the bytes: no crash, and what was read can be written.
+    void anyBytes()
+    {
+        QRandomGenerator random(4);
+        for (int i = 0; i < 300; ++i) {
+            QByteArray file(random.bounded(1, 600), Qt::Uninitialized);
+            for (char& b : file) // mostly high bytes and line ends, where the trouble is
+                b = char(random.bounded(8) == 0 ? "\r\n<a"[random.bounded(4)] : random.bounded(1, 256));
+            const DecodedFile decoded = DecodeFile(file);
+            QVERIFY(decoded.ok());
+            const EncodedFile encoded = EncodeFile(decoded.text, decoded.format);
+            QVERIFY2(encoded.ok(), file.toHex().constData());
+        }
     }
 
     void finalLineEnd_data()
