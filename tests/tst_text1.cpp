@@ -147,6 +147,15 @@ private Q_SLOTS:
         QCOMPARE(text.SelText(), start < 4 && start + length > 4 ? u"ab\r\nXYcd"_s : selected);
     }
 
+    void shiftReturnIsALineEnd()
+    {
+        text.Load(u"ab"_s);
+        text.SetSelStart(1);
+        QTest::keyClick(&edit, Qt::Key_Return, Qt::ShiftModifier);
+        QTest::keyClick(&edit, Qt::Key_Enter, Qt::ShiftModifier | Qt::KeypadModifier);
+        QCOMPARE(text.Text(), u"a\r\n\r\nb"_s);
+    }
+
     void editsAreSingleUndoSteps()
     {
         text.Load(u"abc\r\ndef"_s);

@@ -1,5 +1,7 @@
 #include "Text1.h"
 
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -46,6 +48,25 @@ Text1::Text1(QPlainTextEdit* widget, QObject* parent)
     : QObject(parent), edit_(widget)
 {
     connect(edit_, &QPlainTextEdit::textChanged, this, &Text1::Change);
+    edit_->installEventFilter(this);
+}
+
+bool Text1::eventFilter(QObject* watched, QEvent* event)
+{
+    // Shift+Return would put a Unicode line separator into the page: a
+    // character no Japanese code page holds and no browser breaks a line at.
+    // A line end is what the user means.
+    if (watched == edit_ && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            && (key->modifiers() & Qt::ShiftModifier)) {
+            QKeyEvent plain(QEvent::KeyPress, key->key(), key->modifiers() & ~Qt::ShiftModifier,
+                            u"\r"_s);
+            QCoreApplication::sendEvent(edit_, &plain);
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 QString Text1::toWidgetText(QString text)

@@ -71,6 +71,9 @@ Q_SIGNALS:
     // After every change of the text, from whatever source.
     void Change();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QTextCursor cursorAt(qsizetype start, qsizetype length) const;
     void scrollToCaretLater();

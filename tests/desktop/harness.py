@@ -37,6 +37,13 @@ class Display:
         self.env = dict(os.environ, DISPLAY=self.name)
         self.env.pop("QT_QPA_PLATFORM", None)
         self.env.pop("WAYLAND_DISPLAY", None)
+        # Answering a client is the proof that the server is there for ours.
+        deadline = time.time() + 10
+        while subprocess.run(["xdotool", "getdisplaygeometry"], env=self.env, stdout=subprocess.DEVNULL,
+                             stderr=subprocess.DEVNULL).returncode != 0:
+            if time.time() > deadline or self.proc.poll() is not None:
+                raise RuntimeError(f"Xvfb on {self.name} does not answer")
+            time.sleep(0.1)
 
     def close(self):
         self.proc.terminate()
