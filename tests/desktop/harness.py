@@ -23,7 +23,7 @@ class Display:
     def __init__(self, width=1280, height=1024):
         read, write = os.pipe()
         self.proc = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write), "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(write), "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp", "-noreset"],
             pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write)
         number = b""
@@ -133,6 +133,14 @@ class App:
                 self.key("Down")
             self.key("Right" if then == "right" else "Return")
         time.sleep(0.3)
+
+    def paste(self, text):
+        """Puts text on the clipboard with xclip and pastes it where the focus is:
+        the sure way to enter characters that the keyboard map does not hold."""
+        subprocess.run(["xclip", "-i", "-selection", "clipboard"], input=text.encode(), env=self.env,
+                       timeout=10, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        time.sleep(0.2)
+        self.key("ctrl+v")
 
     def clipboard(self):
         return subprocess.run(["xclip", "-o", "-selection", "clipboard"], env=self.env, timeout=10,
