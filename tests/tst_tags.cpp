@@ -207,7 +207,8 @@ private Q_SLOTS:
             std::optional<QString> GetText() override { return u"theirs"_s; }
         } racing;
         FakePlatform fake;
-        mx::platform::Platform services{racing, fake.dialog, fake.messages, fake.input, fake.browser};
+        mx::platform::Platform services{racing, fake.dialog, fake.messages, fake.input, fake.browser,
+                                          fake.files};
         mx::Form1 window(services);
         window.show();
         window.text().SetText(u"x"_s);

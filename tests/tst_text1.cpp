@@ -29,6 +29,8 @@ private Q_SLOTS:
         QTest::newRow("no-break space kept") << u"a\u00A0b"_s << u"a\u00A0b"_s;
         QTest::newRow("japanese") << u"日本語\r\nテキスト"_s << u"日本語\r\nテキスト"_s;
         QTest::newRow("tab") << u"\tx"_s << u"\tx"_s;
+        QTest::newRow("every kind, ending in cr") << u"a\r\nb\rc\nd\r\r\n\r"_s << u"a\r\nb\r\nc\r\nd\r\n\r\n\r\n"_s;
+        QTest::newRow("cr lf after lone cr") << u"\r\r\n\n"_s << u"\r\n\r\n\r\n"_s;
     }
     void textRoundTrips()
     {
@@ -149,6 +151,15 @@ private Q_SLOTS:
         QCOMPARE(text.Text(), u"ab\r\nXYcd"_s);
         QCOMPARE(text.SelStart(), newStart);
         QCOMPARE(text.SelText(), start < 4 && start + length > 4 ? u"ab\r\nXYcd"_s : selected);
+    }
+
+    void shiftReturnIsALineEnd()
+    {
+        text.Load(u"ab"_s);
+        text.SetSelStart(1);
+        QTest::keyClick(&edit, Qt::Key_Return, Qt::ShiftModifier);
+        QTest::keyClick(&edit, Qt::Key_Enter, Qt::ShiftModifier | Qt::KeypadModifier);
+        QCOMPARE(text.Text(), u"a\r\n\r\nb"_s);
     }
 
     void editsAreSingleUndoSteps()

@@ -1,4 +1,6 @@
 #pragma once
+#include "document/FileFormat.h"
+
 #include <QObject>
 #include <QString>
 
@@ -25,6 +27,10 @@ public:
     void setCurrentFile(const QString& path);
     // "Marquetrix", or "Marquetrix-" and the current file.
     QString caption() const;
+    // How the document is written to disk: as its file was read, or as a new
+    // document's.
+    const document::FileFormat& fileFormat() const { return fileFormat_; }
+    void setFileFormat(const document::FileFormat& format) { fileFormat_ = format; }
 
     qint16 modified() const { return modified_; }
     void setModified(qint16 flag) { modified_ = flag; }
@@ -46,6 +52,7 @@ Q_SIGNALS:
 
 private:
     QString currentFile_;
+    document::FileFormat fileFormat_;
     qint16 modified_ = 0;
     bool enabled_[5] = {true, true, true, true, true};
 };

@@ -55,6 +55,15 @@ QFont editorFont()
 
 } // namespace
 
+QString WindowTitle(const QString& caption)
+{
+    // Qt takes "[*]" for the modified mark's place and shows "[*][*]" as "[*]";
+    // a path may hold it literally.
+    QString title = caption;
+    title.replace(u"[*]"_s, u"[*][*]"_s);
+    return title;
+}
+
 Form1::Form1(platform::Platform& platform, QWidget* parent)
     : QMainWindow(parent),
       edit_(new QPlainTextEdit(this)),
@@ -62,7 +71,7 @@ Form1::Form1(platform::Platform& platform, QWidget* parent)
       editor_{state_, *text_, platform}
 {
     setObjectName(u"Form1"_s);
-    setWindowTitle(state_.caption());
+    setWindowTitle(WindowTitle(state_.caption()));
     setWindowIcon(QIcon(u":/marquetrix.xpm"_s));
 
     edit_->setObjectName(u"Text1"_s);
@@ -78,7 +87,8 @@ Form1::Form1(platform::Platform& platform, QWidget* parent)
     buildMenus();
 
     connect(text_, &Text1::Change, &state_, &WindowState::textChanged);
-    connect(&state_, &WindowState::captionChanged, this, &QWidget::setWindowTitle);
+    connect(&state_, &WindowState::captionChanged, this,
+            [this](const QString& caption) { setWindowTitle(WindowTitle(caption)); });
     connect(&state_, &WindowState::enabledChanged, this, &Form1::mirrorEnabled);
     connect(&state_, &WindowState::unloadRequested, this, &QWidget::close);
     connect(qApp, &QGuiApplication::commitDataRequest, this, &Form1::commitData);

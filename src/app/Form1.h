@@ -14,6 +14,9 @@ namespace platform {
 struct Platform;
 }
 
+// What to hand setWindowTitle so that the window shows the caption as it is.
+QString WindowTitle(const QString& caption);
+
 // The one window: a menu bar over the text area.
 class Form1 : public QMainWindow {
     Q_OBJECT

@@ -1,9 +1,11 @@
 #include "MenuTable.h"
 
 #include "Closing.h"
+#include "document/FileCommands.h"
 #include "document/Skeleton.h"
 #include "frames/Frames.h"
 #include "links/Links.h"
+#include "preview/BrowserPreview.h"
 #include "preview/HelpVersion.h"
 #include "tags/TagCommands.h"
 
@@ -46,10 +48,10 @@ const std::vector<MenuEntry>& MenuTree()
     static const std::vector<MenuEntry> tree = {
         {u"M1"_s, {}, u"ファイル"_s, none},
         {u"F1"_s, u"M1"_s, u"新規作成"_s, document::F1_Click},
-        {u"F2"_s, u"M1"_s, u"開く"_s, none},
+        {u"F2"_s, u"M1"_s, u"開く"_s, document::F2_Click},
         {u"bar"_s, u"M1"_s, u"-"_s, none},
-        {u"F3"_s, u"M1"_s, u"上書き保存"_s, none},
-        {u"F4"_s, u"M1"_s, u"名前を付けて保存"_s, none},
+        {u"F3"_s, u"M1"_s, u"上書き保存"_s, document::F3_Click},
+        {u"F4"_s, u"M1"_s, u"名前を付けて保存"_s, document::F4_Click},
         {u"bar2"_s, u"M1"_s, u"-"_s, none},
         {u"F5"_s, u"M1"_s, u"終了"_s, F5_Click},
         {u"M2"_s, {}, u"タグ"_s, none},
@@ -101,7 +103,7 @@ const std::vector<MenuEntry>& MenuTree()
         {u"T10"_s, u"M2"_s, u"アドレス"_s, wrap(u"T10")},
         {u"T11"_s, u"M2"_s, u"コメント"_s, wrap(u"T11")},
         {u"M3"_s, {}, u"ブラウザ"_s, none},
-        {u"IE"_s, u"M3"_s, u"ブラウザ表示"_s, none},
+        {u"IE"_s, u"M3"_s, u"ブラウザ表示"_s, preview::IE_Click},
         {u"M4"_s, {}, u"ヘルプ"_s, none},
         {u"Help"_s, u"M4"_s, u"ヘルプ"_s, preview::Help_Click},
         {u"Ver"_s, u"M4"_s, u"バージョン"_s, preview::Ver_Click},

@@ -28,7 +28,7 @@ public:
     void SetText(const QString& text);
     // Replaces the whole document and forgets the undo history: for a fresh
     // document, where undoing back into the previous one would be a trap.
-    void Load(const QString& text);
+    void Load(QString text);
     bool IsEmpty() const;
     // Length of the document in its own terms (line ends count two).
     qsizetype Length() const;
@@ -67,11 +67,14 @@ public:
     int toWidget(qsizetype documentPosition) const;
 
     // Line ends as the widget keeps them.
-    static QString toWidgetText(const QString& text);
+    static QString toWidgetText(QString text);
 
 Q_SIGNALS:
     // After every change of the text, from whatever source.
     void Change();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QTextCursor cursorAt(qsizetype start, qsizetype length) const;

@@ -31,6 +31,7 @@ void F1_Click(mx::Editor& editor)
     editor.window.enable({Item::F3, Item::F4, Item::M2, Item::IE});
     editor.window.setEnabled(Item::BASE, false);
     editor.window.setCurrentFile(QString());
+    editor.window.setFileFormat(FileFormat());
 }
 
 void BASE_Click(mx::Editor& editor)

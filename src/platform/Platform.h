@@ -7,6 +7,7 @@ class CommonDialog;
 class MessageBox;
 class InputBox;
 class Browser;
+class TextFiles;
 
 // Everything outside the window that the commands talk to.
 struct Platform {
@@ -15,6 +16,7 @@ struct Platform {
     MessageBox& messages;
     InputBox& input;
     Browser& browser;
+    TextFiles& files;
 };
 
 } // namespace mx::platform

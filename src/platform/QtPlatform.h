@@ -5,6 +5,7 @@
 #include "InputBox.h"
 #include "MessageBox.h"
 #include "Platform.h"
+#include "TextFiles.h"
 
 class QWidget;
 
@@ -36,6 +37,12 @@ public:
     bool Show(const QString& path) override;
 };
 
+class QtTextFiles final : public TextFiles {
+public:
+    ReadResult Read(const QString& path, qint64 limit) override;
+    QString Write(const QString& path, const QByteArray& bytes) override;
+};
+
 // Translates the "description|pattern|..." list into Qt's name filters, one per
 // pair, in order. "*.*" means every file here, as it does where the list came from.
 QStringList NameFilters(const QString& filter);
@@ -47,7 +54,8 @@ struct QtPlatform {
     QtMessageBox messages;
     QtInputBox input;
     QtBrowser browser;
-    Platform services() { return {clipboard, dialog, messages, input, browser}; }
+    QtTextFiles files;
+    Platform services() { return {clipboard, dialog, messages, input, browser, files}; }
 };
 
 // The top-level window that modal boxes belong to.

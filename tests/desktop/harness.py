@@ -23,7 +23,7 @@ class Display:
     def __init__(self, width=1280, height=1024):
         read, write = os.pipe()
         self.proc = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write), "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(write), "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp", "-noreset"],
             pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write)
         number = b""
@@ -37,6 +37,13 @@ class Display:
         self.env = dict(os.environ, DISPLAY=self.name)
         self.env.pop("QT_QPA_PLATFORM", None)
         self.env.pop("WAYLAND_DISPLAY", None)
+        # Answering a client is the proof that the server is there for ours.
+        deadline = time.time() + 10
+        while subprocess.run(["xdotool", "getdisplaygeometry"], env=self.env, stdout=subprocess.DEVNULL,
+                             stderr=subprocess.DEVNULL).returncode != 0:
+            if time.time() > deadline or self.proc.poll() is not None:
+                raise RuntimeError(f"Xvfb on {self.name} does not answer")
+            time.sleep(0.1)
 
     def close(self):
         self.proc.terminate()
@@ -75,6 +82,30 @@ class App:
         out = run("xdotool", "search", "--onlyvisible", "--name", name, env=self.env, check=False)
         return [line for line in out.split() if line]
 
+    def wait_dialog(self, timeout=10):
+        """The id of a visible window of ours other than the main one."""
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            others = [w for w in self.windows(".") if w != self.window and self.visible_size(w) > 4]
+            if others:
+                time.sleep(0.4)
+                return others[-1]
+            time.sleep(0.1)
+        raise RuntimeError("no dialog appeared")
+
+    def visible_size(self, window):
+        out = self.x("getwindowgeometry", "--shell", window, check=False)
+        values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+        return int(values.get("WIDTH", 0)) * int(values.get("HEIGHT", 0))
+
+    def dialog_gone(self, timeout=5):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            if not [w for w in self.windows(".") if w != self.window and self.visible_size(w) > 4]:
+                return True
+            time.sleep(0.1)
+        return False
+
     def focus(self):
         self.x("windowfocus", "--sync", self.window)
 
@@ -102,6 +133,14 @@ class App:
                 self.key("Down")
             self.key("Right" if then == "right" else "Return")
         time.sleep(0.3)
+
+    def paste(self, text):
+        """Puts text on the clipboard with xclip and pastes it where the focus is:
+        the sure way to enter characters that the keyboard map does not hold."""
+        subprocess.run(["xclip", "-i", "-selection", "clipboard"], input=text.encode(), env=self.env,
+                       timeout=10, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        time.sleep(0.2)
+        self.key("ctrl+v")
 
     def clipboard(self):
         return subprocess.run(["xclip", "-o", "-selection", "clipboard"], env=self.env, timeout=10,

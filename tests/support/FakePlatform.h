@@ -7,10 +7,14 @@
 #include "platform/InputBox.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
+#include "platform/QtPlatform.h"
+#include "platform/TextFiles.h"
 
 #include <QList>
 #include <QQueue>
 #include <QString>
+
+#include <functional>
 
 namespace mx::test {
 
@@ -102,13 +106,45 @@ public:
     }
 };
 
+// The real file layer, on the test's own temporary folders, that can be made
+// to fail and remembers what it was asked.
+class FakeTextFiles final : public platform::TextFiles {
+public:
+    QString failRead;  // non-empty: Read fails with this reason
+    QString failWrite; // non-empty: Write fails with this reason
+    QList<QString> reads;
+    QList<QString> writes;
+    std::function<void()> duringRead; // runs while a read is under way
+
+    platform::ReadResult Read(const QString& path, qint64 limit) override
+    {
+        reads << path;
+        if (duringRead)
+            duringRead();
+        if (!failRead.isEmpty())
+            return {{}, failRead};
+        return real.Read(path, limit);
+    }
+    QString Write(const QString& path, const QByteArray& bytes) override
+    {
+        writes << path;
+        if (!failWrite.isEmpty())
+            return failWrite;
+        return real.Write(path, bytes);
+    }
+
+private:
+    platform::QtTextFiles real;
+};
+
 struct FakePlatform {
     FakeClipboard clipboard;
     FakeCommonDialog dialog;
     FakeMessageBox messages;
     FakeInputBox input;
     FakeBrowser browser;
-    platform::Platform services{clipboard, dialog, messages, input, browser};
+    FakeTextFiles files;
+    platform::Platform services{clipboard, dialog, messages, input, browser, files};
 };
 
 } // namespace mx::test

@@ -1,0 +1,173 @@
+#!/usr/bin/env python3
+"""A whole session as a person has it, through the X server only: type, tag,
+wrap in the skeleton, save as a new file, reopen it, preview it, quit through
+the question; and pages written on Windows machines opened and saved back."""
+import os
+import stat
+import tempfile
+import time
+import urllib.parse
+
+from harness import App, main
+
+FILE, TAGS, BROWSER = 0, 1, 2
+HEAD = "<HTML>\r\n<HEAD>\r\n<TITLE></TITLE>\r\n</HEAD>\r\n<BODY>\r\n<PRE>\r\n"
+TAIL = "\r\n\r\n</PRE>\r\n</BODY>\r\n</HTML>"
+
+RECORDER = """#!/bin/sh
+printf '%s\\n' "$@" >> "$HOME/opened.log"
+"""
+
+
+def check(condition, what):
+    if not condition:
+        raise AssertionError(what)
+
+
+def start(display, binary):
+    """The editor with a browser that only writes down what it was asked to show."""
+    home = tempfile.mkdtemp(prefix="mx-home-")
+    recorder = os.path.join(home, "browser.sh")
+    with open(recorder, "w") as f:
+        f.write(RECORDER)
+    os.chmod(recorder, stat.S_IRWXU)
+    # No desktop handler for pages is registered in an empty data folder, so
+    # xdg-open falls back to BROWSER.
+    empty = tempfile.mkdtemp(prefix="mx-data-")
+    return App(display, binary, home=home,
+               extra_env={"BROWSER": recorder, "XDG_DATA_DIRS": empty, "XDG_DATA_HOME": empty,
+                          "XDG_CONFIG_HOME": empty, "XDG_CURRENT_DESKTOP": ""})
+
+
+def answer_dialog(app, name):
+    dialog = app.wait_dialog()
+    app.x("windowfocus", "--sync", dialog)
+    app.key("ctrl+a")
+    if name.isascii():
+        app.type(name)
+    else:
+        app.paste(name)
+    app.key("Return")
+    check(app.dialog_gone(), "the dialog closed")
+    app.focus()
+
+
+def document(app):
+    """The text area's text as the user would copy it (line feeds only)."""
+    app.focus()
+    app.key("ctrl+a", "ctrl+c")
+    text = app.clipboard()
+    app.key("ctrl+End")
+    return text
+
+
+def opened(app, timeout=10):
+    log = os.path.join(app.home, "opened.log")
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        if os.path.exists(log):
+            lines = [line for line in open(log).read().splitlines() if line]
+            if lines:
+                return [urllib.parse.unquote(line.removeprefix("file://")) for line in lines]
+        time.sleep(0.2)
+    return []
+
+
+def test_a_whole_session(binary, display, artifacts):
+    app = start(display, binary)
+    try:
+        app.focus()
+        app.type("Hello日本")
+        app.key("ctrl+a")
+        app.menu(TAGS, (3, "right"), (1, "right"), (0, "enter"))  # フォント > 色 > 赤
+        app.key("Return")
+        app.type("Title")
+        app.key("shift+Home")
+        app.menu(TAGS, (4, "right"), (0, "enter"))  # ヘッダ > H1
+        app.menu(TAGS, (0, "enter"))  # 基本タグ
+        body = "<FONT COLOR=#FF0000>\r\nHello日本\r\n</FONT>\r\n<H1>Title</H1>"
+        text = HEAD + body + TAIL
+
+        app.menu(FILE, (3, "enter"))  # 名前を付けて保存
+        answer_dialog(app, "session page.html")
+        path = os.path.join(app.home, "session page.html")
+        saved = open(path, "rb").read()
+        check(saved == (text + "\r\n").encode("utf-8"), f"saved bytes: {saved!r}")
+        check(app.title() == "Marquetrix-" + path, f"title {app.title()!r}")
+
+        app.menu(FILE, (0, "enter"))  # 新規作成
+        check(app.title() == "Marquetrix", "New forgets the file")
+        app.menu(FILE, (1, "enter"))  # 開く
+        answer_dialog(app, "session page.html")
+        reopened = document(app)
+        check(reopened == (text + "\r\n").replace("\r\n", "\n").encode("utf-8"), f"reopened {reopened!r}")
+        check(app.title() == "Marquetrix-" + path, f"title after Open {app.title()!r}")
+        app.screenshot(f"{artifacts}/session-reopened.png")
+
+        app.menu(BROWSER, (0, "enter"))  # ブラウザ表示
+        check(opened(app) == [path], f"the browser was asked for {opened(app)!r}")
+        check(open(path, "rb").read() == saved, "the preview saved the same bytes")
+
+        app.type("!")
+        app.close_box()
+        app.wait_dialog()
+        app.key("Return")  # Yes: quit without saving
+        check(app.ended(5), "Yes ends the program")
+        check(open(path, "rb").read() == saved, "quitting saved nothing")
+    finally:
+        app.kill()
+
+
+def test_preview_of_a_new_page(binary, display, artifacts):
+    app = start(display, binary)
+    try:
+        app.menu(FILE, (0, "enter"))  # 新規作成
+        app.menu(BROWSER, (0, "enter"))  # ブラウザ表示: asks for a name first
+        answer_dialog(app, "preview page.html")
+        path = os.path.join(app.home, "preview page.html")
+        check(opened(app) == [path], f"opened {opened(app)!r}")
+        check(open(path, "rb").read() == (HEAD + TAIL + "\r\n").encode(), "skeleton saved")
+        app.menu(BROWSER, (0, "enter"))
+        time.sleep(1)
+        check(opened(app) == [path, path], f"a second use opens again: {opened(app)!r}")
+    finally:
+        app.kill()
+
+
+def test_pages_from_other_machines_come_back_whole(binary, display, artifacts):
+    app = start(display, binary)
+    try:
+        pages = {
+            # Windows Japanese, CR LF, no final line end, with NEC row 13 (① ㈱) and IBM
+            # extension characters (髙 FBFC, 﨑 FAB1) at the codes Windows itself writes.
+            "日本語 ページ.html": b"<P>\x87\x40\x87\x8a\xfb\xfc\xfa\xb1</P>\r\n<P>"
+                                  + "～終わり".encode("cp932"),
+            # Linux: UTF-8 with LF.
+            "linux.html": "<P>ünïcode ＆ 日本</P>\n<P>end</P>\n".encode("utf-8"),
+        }
+        for name, data in pages.items():
+            with open(os.path.join(app.home, name), "wb") as f:
+                f.write(data)
+        for name, data in pages.items():
+            path = os.path.join(app.home, name)
+            app.menu(FILE, (1, "enter"))  # 開く
+            answer_dialog(app, name)
+            check(app.title() == "Marquetrix-" + path, f"title {app.title()!r}")
+            app.screenshot(f"{artifacts}/opened-{len(data)}.png")
+            app.menu(FILE, (2, "enter"))  # 上書き保存
+            back = open(path, "rb").read()
+            check(back == data, f"{name} saved back unchanged: {back!r} != {data!r}")
+            app.focus()
+            app.key("ctrl+End")
+            app.type("x")
+            app.menu(FILE, (2, "enter"))
+            after = open(path, "rb").read()
+            # The caret goes after the last line end; the file keeps ending with one.
+            expected = data + b"x\n" if data.endswith(b"\n") else data + b"x"
+            check(after == expected, f"{name} after one more character: {after!r}")
+    finally:
+        app.kill()
+
+
+if __name__ == "__main__":
+    main([test_a_whole_session, test_preview_of_a_new_page, test_pages_from_other_machines_come_back_whole])

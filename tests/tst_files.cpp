@@ -1,0 +1,582 @@
+// Open, Save, Save As and show in browser in the real window, on real files
+// in a temporary folder, and the file layer where the system says no.
+#include "support/WindowFixture.h"
+
+#include "document/FileCommands.h"
+#include "document/FileFormat.h"
+#include "preview/BrowserPreview.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWindow>
+
+#include <csignal>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace mx::test;
+using mx::Item;
+
+namespace {
+
+const QByteArray kSjisPage = "<HTML>\r\n<P>\x93\xFA\x96\x7B\x8C\xEA</P>\r\n</HTML>\r\n"_ba;
+
+struct Folder {
+    QTemporaryDir dir;
+
+    Folder() { QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7755)); }
+    QString path(const QString& name) const { return dir.filePath(name); }
+    QString put(const QString& name, const QByteArray& bytes) const
+    {
+        const QString file = path(name);
+        QDir().mkpath(QFileInfo(file).absolutePath());
+        QFile out(file);
+        if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size())
+            qFatal("cannot set up %s", qPrintable(file));
+        return file;
+    }
+    static QByteArray get(const QString& file)
+    {
+        QFile in(file);
+        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray("<missing>");
+    }
+};
+
+void open(WindowFixture& f, const QString& path)
+{
+    f.fake.dialog.answers.enqueue(path);
+    mx::document::F2_Click(f.window->editor());
+}
+
+QString enabledItems(WindowFixture& f)
+{
+    QStringList on;
+    const std::pair<Item, const char16_t*> items[] = {
+        {Item::F3, u"F3"}, {Item::F4, u"F4"}, {Item::M2, u"M2"}, {Item::IE, u"IE"}, {Item::BASE, u"BASE"}};
+    for (const auto& [item, name] : items)
+        if (f.state().enabled(item))
+            on << QString::fromUtf16(name);
+    return on.join(u' ');
+}
+
+// A message that names the file and gives a reason.
+bool saysWhy(const ShownMessage& message, const QString& path, int style)
+{
+    return message.style == style && message.title == u"Marquetrix"_s && message.text.contains(path)
+           && message.text.count(u'\n') >= 2;
+}
+
+// The real file layer's Write as an ordinary user would run it: as root the
+// permission bits would not stop anything.
+std::optional<QString> writeAsUser(const QString& path, const QByteArray& bytes)
+{
+    if (geteuid() != 0)
+        return mx::platform::QtTextFiles().Write(path, bytes);
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0)
+        return std::nullopt;
+    const pid_t child = fork();
+    if (child == 0) {
+        close(pipeFds[0]);
+        if (setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(2);
+        const QByteArray reason = mx::platform::QtTextFiles().Write(path, bytes).toUtf8();
+        const bool sent = write(pipeFds[1], reason.constData(), size_t(reason.size())) == reason.size();
+        _exit(sent ? 0 : 3);
+    }
+    close(pipeFds[1]);
+    QByteArray reason;
+    char buffer[512];
+    for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+        reason.append(buffer, n);
+    close(pipeFds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return std::nullopt;
+    return QString::fromUtf8(reason);
+}
+
+} // namespace
+
+class TestFiles : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void openAndSaveGiveTheFileBack_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Shift_JIS, Japanese name with a space")
+            << u"日本語 ページ.html"_s << kSjisPage << u"<HTML>\r\n<P>日本語</P>\r\n</HTML>\r\n"_s;
+        QTest::newRow("UTF-8 LF text") << u"my memo.txt"_s << "a\n\xE3\x81\x82\n"_ba << u"a\r\nあ\r\n"_s;
+        QTest::newRow("EUC-JP declared") << u"euc.htm"_s
+                                         << "<meta charset=EUC-JP>\n\xC6\xFC\n"_ba
+                                         << u"<meta charset=EUC-JP>\r\n日\r\n"_s;
+        QTest::newRow("no final line end") << u"end.html"_s << "a\r\nb"_ba << u"a\r\nb"_s;
+        QTest::newRow("empty") << u"empty.html"_s << QByteArray() << QString();
+        QTest::newRow("UTF-8 with mark, CR") << u"mark.html"_s << "\xEF\xBB\xBFx\ry\r"_ba << u"x\r\ny\r\n"_s;
+    }
+
+    // Each open and save of an unchanged file used to add an empty line.
+    void openAndSaveGiveTheFileBack()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        Folder folder;
+        const QString path = folder.put(name, bytes);
+        WindowFixture f;
+        for (int cycle = 0; cycle < 3; ++cycle) {
+            open(f, path);
+            QCOMPARE(f.text().Text(), text);
+            QCOMPARE(f.window->windowTitle(), u"Marquetrix-"_s + path);
+            QCOMPARE(f.state().modified(), 1);
+            f.trigger(u"F3"_s);
+            QCOMPARE(f.state().modified(), 0);
+            QCOMPARE(Folder::get(path), bytes);
+        }
+        QVERIFY(f.fake.messages.shown.isEmpty());
+        QCOMPARE(f.fake.dialog.requests.size(), 3); // Save asked for no name
+    }
+
+    void dialogAsDesigned()
+    {
+        Folder folder;
+        const QString page = folder.put(u"page.html"_s, "x"_ba);
+        WindowFixture f;
+        f.fake.dialog.FileName = u"left over"_s;
+        open(f, page);
+        mx::document::F4_Click(f.window->editor()); // cancelled
+        for (const auto& request : f.fake.dialog.requests) {
+            QCOMPARE(request.filter, u"Text(*.txt)|*.txt|HTML(*.htm)|*.htm|HTML(*.html)|*.html"_s);
+            QCOMPARE(request.filterIndex, 2);
+            QCOMPARE(request.initDir, QDir::homePath());
+        }
+        QCOMPARE(f.fake.dialog.requests[0].mode, mx::platform::CommonDialog::Mode::Open);
+        QCOMPARE(f.fake.dialog.requests[0].fileName, u"left over"_s);
+        QCOMPARE(f.fake.dialog.requests[1].mode, mx::platform::CommonDialog::Mode::Save);
+        QCOMPARE(f.fake.dialog.requests[1].fileName, QString()); // emptied after the read
+
+        // A failed Open keeps the name for another try.
+        open(f, folder.path(u"gone.html"_s));
+        QCOMPARE(f.fake.dialog.FileName, folder.path(u"gone.html"_s));
+    }
+
+    void outcomes_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("hasFile");  // before.html is the current file
+        QTest::addColumn<QString>("answer"); // the name chosen; empty: Cancel
+        QTest::addColumn<bool>("writeFails");
+        QTest::addColumn<int>("flagBefore");
+        QTest::addColumn<QString>("caption"); // the file in it afterwards
+        QTest::addColumn<int>("flag");
+        QTest::addColumn<QString>("on"); // enabled afterwards, all off before
+        QTest::addColumn<int>("messages");
+
+        QTest::newRow("Open, html read") << u"F2"_s << true << u"page.html"_s << false << 0 << u"page.html"_s << 1
+                                         << u"F3 F4 M2 IE"_s << 0;
+        QTest::newRow("Open, txt read") << u"F2"_s << false << u"memo.txt"_s << false << 0 << u"memo.txt"_s << 1
+                                        << u"F3 F4 M2 IE BASE"_s << 0;
+        QTest::newRow("Open, TXT read") << u"F2"_s << false << u"MEMO.TXT"_s << false << 0 << u"MEMO.TXT"_s << 1
+                                        << u"F3 F4 M2 IE"_s << 0;
+        QTest::newRow("Open, cancelled") << u"F2"_s << true << QString() << false << 0 << u"before.html"_s << 0
+                                         << u"F3 F4 M2 IE"_s << 0;
+        QTest::newRow("Open, failed") << u"F2"_s << true << u"missing.html"_s << false << 0 << u"before.html"_s
+                                      << 0 << u"F3 F4 M2 IE"_s << 1;
+        QTest::newRow("Save, written") << u"F3"_s << true << QString() << false << 1 << u"before.html"_s << 0
+                                       << QString() << 0;
+        QTest::newRow("Save, failed") << u"F3"_s << true << QString() << true << 1 << u"before.html"_s << 1
+                                      << QString() << 1;
+        QTest::newRow("Save, no file, written") << u"F3"_s << false << u"new.html"_s << false << 1
+                                                << u"new.html"_s << 0 << u"F3 F4 M2"_s << 0;
+        QTest::newRow("Save, no file, cancelled") << u"F3"_s << false << QString() << false << 1 << QString()
+                                                  << 1 << u"F3 F4 M2"_s << 0;
+        QTest::newRow("Save As, written") << u"F4"_s << true << u"new.html"_s << false << 1 << u"new.html"_s
+                                          << 0 << u"F3 F4 M2"_s << 0;
+        QTest::newRow("Save As, over a file") << u"F4"_s << false << u"page.html"_s << false << 1
+                                              << u"page.html"_s << 0 << u"F3 F4 M2"_s << 0;
+        QTest::newRow("Save As, cancelled") << u"F4"_s << true << QString() << false << 1 << u"before.html"_s
+                                            << 1 << u"F3 F4 M2"_s << 0;
+        QTest::newRow("Save As, failed") << u"F4"_s << true << u"no folder/new.html"_s << false << 1
+                                         << u"before.html"_s << 1 << u"F3 F4 M2"_s << 1;
+    }
+
+    // Enabling, caption and flag after each outcome; no question anywhere.
+    void outcomes()
+    {
+        QFETCH(QString, command);
+        QFETCH(bool, hasFile);
+        QFETCH(QString, answer);
+        QFETCH(bool, writeFails);
+        QFETCH(int, flagBefore);
+        QFETCH(QString, caption);
+        QFETCH(int, flag);
+        QFETCH(QString, on);
+        QFETCH(int, messages);
+
+        Folder folder;
+        folder.put(u"before.html"_s, "before\r\n"_ba);
+        folder.put(u"page.html"_s, "page\r\n"_ba);
+        folder.put(u"memo.txt"_s, "memo\r\n"_ba);
+        folder.put(u"MEMO.TXT"_s, "MEMO\r\n"_ba);
+        WindowFixture f;
+        f.text().SetText(u"typed"_s);
+        if (hasFile)
+            f.state().setCurrentFile(folder.path(u"before.html"_s));
+        f.state().enable({Item::F3, Item::F4, Item::M2, Item::IE, Item::BASE}, false);
+        f.state().setModified(qint16(flagBefore));
+        if (!answer.isEmpty())
+            f.fake.dialog.answers.enqueue(folder.path(answer));
+        if (writeFails)
+            f.fake.files.failWrite = u"書き込めません。"_s;
+
+        mx::Editor& editor = f.window->editor();
+        if (command == u"F2")
+            mx::document::F2_Click(editor);
+        else if (command == u"F3")
+            mx::document::F3_Click(editor);
+        else
+            mx::document::F4_Click(editor);
+
+        QCOMPARE(f.window->windowTitle(),
+                 caption.isEmpty() ? u"Marquetrix"_s : u"Marquetrix-"_s + folder.path(caption));
+        QCOMPARE(f.state().modified(), flag);
+        QCOMPARE(enabledItems(f), on);
+        QCOMPARE(f.fake.messages.shown.size(), messages);
+        if (messages)
+            QVERIFY(f.fake.messages.shown[0].style == 16);
+        if (command != u"F2" && !caption.isEmpty() && flag == 0)
+            QCOMPARE(Folder::get(folder.path(caption)), "typed\r\n"_ba);
+        QCOMPARE(f.text().MousePointer(), 0);
+    }
+
+    // Save, or the preview, after a cancelled Save As used to clear the flag,
+    // and the next close dropped the text without a question.
+    void cancelledSaveAsKeepsTheQuestion_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("Save") << u"F3"_s;
+        QTest::newRow("show in browser") << u"IE"_s;
+    }
+
+    void cancelledSaveAsKeepsTheQuestion()
+    {
+        QFETCH(QString, command);
+        WindowFixture f;
+        f.trigger(u"F1"_s);
+        f.trigger(command); // the dialog is cancelled
+        QCOMPARE(f.fake.dialog.requests.size(), 1);
+        QCOMPARE(f.state().modified(), 1);
+        QVERIFY(f.fake.browser.shown.isEmpty());
+        f.fake.messages.answers.enqueue(mx::platform::Answer::No);
+        QVERIFY(!f.window->close());
+        QCOMPARE(f.fake.messages.shown.last().text, u"テキストが変更されています。終了しますか。"_s);
+    }
+
+    void failedOpenChangesNothing_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("failRead");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing") << u"missing.html"_s << QString() << u"見つかりません"_s;
+        QTest::newRow("a folder") << u"folder.html"_s << QString() << u"フォルダー"_s;
+        QTest::newRow("binary") << u"picture.html"_s << QString() << u"バイナリ"_s;
+        QTest::newRow("too large") << u"huge.html"_s << QString() << u"大きすぎます"_s;
+        QTest::newRow("not readable") << u"page.html"_s << u"読み取りの権限がありません。"_s
+                                      << u"読み取りの権限"_s;
+    }
+
+    // Open used to empty the text before reading; a failed read left an
+    // empty text under the old caption, ready to be saved over the old file.
+    void failedOpenChangesNothing()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, failRead);
+        QFETCH(QString, reason);
+        Folder folder;
+        const QString before = folder.put(u"before.html"_s, "before\n"_ba);
+        folder.put(u"page.html"_s, "page\r\n"_ba);
+        folder.put(u"picture.html"_s, "GIF89a\x01\x00\x01\x00\x00\xFF"_ba);
+        QDir().mkpath(folder.path(u"folder.html"_s));
+        QFile huge(folder.put(u"huge.html"_s, QByteArray()));
+        QVERIFY(huge.resize(mx::document::kMaxFileBytes + 1)); // sparse: nothing is written
+
+        WindowFixture f;
+        open(f, before);
+        f.text().SetText(u"edited\r\n"_s);
+        f.state().setModified(0); // as if just saved
+        f.fake.files.failRead = failRead;
+        const mx::document::FileFormat format = f.state().fileFormat();
+
+        open(f, folder.path(name));
+        QCOMPARE(f.text().Text(), u"edited\r\n"_s);
+        QCOMPARE(f.state().currentFile(), before);
+        QCOMPARE(f.state().modified(), 0);
+        QVERIFY(f.state().fileFormat() == format);
+        QCOMPARE(f.text().MousePointer(), 0);
+        QCOMPARE(f.fake.messages.shown.size(), 1);
+        QVERIFY(saysWhy(f.fake.messages.shown[0], folder.path(name), 16));
+        QVERIFY2(f.fake.messages.shown[0].text.contains(reason), qPrintable(f.fake.messages.shown[0].text));
+        // And Save still writes the user's text, in the old file's style.
+        f.fake.files.failRead.clear();
+        f.trigger(u"F3"_s);
+        QCOMPARE(Folder::get(before), "edited\n"_ba);
+    }
+
+    void busyWhileReading()
+    {
+        Folder folder;
+        const QString page = folder.put(u"page.html"_s, "x"_ba);
+        WindowFixture f;
+        QList<int> pointers;
+        f.fake.files.duringRead = [&] { pointers << f.text().MousePointer(); };
+        open(f, page);
+        f.fake.files.failRead = u"だめです。"_s;
+        open(f, page);
+        QCOMPARE(pointers, (QList<int>{11, 11}));
+        QCOMPARE(f.text().MousePointer(), 0);
+    }
+
+    void undecidedEncodingWarnsAndKeepsTheBytes()
+    {
+        Folder folder;
+        const QByteArray bytes = "\xE3\x81\x82\r\n\x93\xFA\x96\x7B\x8C\xEA\r\n"_ba;
+        const QString path = folder.put(u"mixed.html"_s, bytes);
+        WindowFixture f;
+        open(f, path);
+        QCOMPARE(f.state().currentFile(), path);
+        QCOMPARE(f.fake.messages.shown.size(), 1);
+        QCOMPARE(f.fake.messages.shown[0].style, 48);
+        QVERIFY(f.fake.messages.shown[0].text.contains(u"ISO-8859-1"_s));
+        f.trigger(u"F3"_s);
+        QCOMPARE(Folder::get(path), bytes);
+    }
+
+    void unencodableCharacterStopsTheSave()
+    {
+        Folder folder;
+        const QString path = folder.put(u"sjis.html"_s, kSjisPage);
+        WindowFixture f;
+        open(f, path);
+        f.text().SetSelStart(f.text().Find(u"</P>"_s) - 1);
+        f.text().SetSelText(u"\u301C"_s); // WAVE DASH: Windows Japanese has only U+FF5E
+        f.trigger(u"F3"_s);
+        QCOMPARE(Folder::get(path), kSjisPage);
+        QCOMPARE(f.state().modified(), 1);
+        QCOMPARE(f.fake.messages.shown.size(), 1);
+        const ShownMessage& message = f.fake.messages.shown[0];
+        QVERIFY(saysWhy(message, path, 48));
+        QVERIFY2(message.text.contains(u"2 行目の「\u301C」(U+301C) は Shift_JIS では書けない文字です"_s),
+                 qPrintable(message.text));
+    }
+
+    void fullDiskKeepsTheOldFile_data()
+    {
+        QTest::addColumn<bool>("tmpfs");
+        QTest::newRow("small tmpfs") << true;
+        QTest::newRow("file size limit") << false;
+    }
+
+    // Writing used to empty the file first: a full disk left it truncated.
+    void fullDiskKeepsTheOldFile()
+    {
+        QFETCH(bool, tmpfs);
+        Folder folder;
+        const QString disk = folder.path(u"disk"_s);
+        QDir().mkpath(disk);
+        if (tmpfs && ::mount("tmpfs", QFile::encodeName(disk).constData(), "tmpfs", 0, "size=64k") != 0)
+            QSKIP("This machine does not let the tests mount a tmpfs; the file size limit stands in.");
+        const auto unmount = qScopeGuard([&] {
+            if (tmpfs)
+                ::umount2(QFile::encodeName(disk).constData(), MNT_DETACH);
+        });
+        const QByteArray old = "<HTML>old</HTML>\r\n"_ba;
+        const QString path = folder.put(u"disk/page.html"_s, old);
+
+        WindowFixture f;
+        open(f, path);
+        f.text().SetText(QString(u"あいうえお\r\n"_s).repeated(20000)); // 340 KB in UTF-8
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        if (!tmpfs) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit small = saved;
+            small.rlim_cur = 64 * 1024;
+            QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
+        }
+        f.trigger(u"F3"_s);
+        if (!tmpfs)
+            setrlimit(RLIMIT_FSIZE, &saved);
+
+        QCOMPARE(Folder::get(path), old);
+        QCOMPARE(QDir(disk).entryList(QDir::Files | QDir::Hidden), QStringList{u"page.html"_s});
+        QCOMPARE(f.state().modified(), 1);
+        QCOMPARE(f.fake.messages.shown.size(), 1);
+        QVERIFY(saysWhy(f.fake.messages.shown[0], path, 16));
+        QVERIFY(f.fake.messages.shown[0].text.contains(tmpfs ? u"空き容量"_s : u"大きすぎて"_s));
+    }
+
+    void saveThroughSymlinkKeepsLinkAndMode()
+    {
+        Folder folder;
+        const QString target = folder.put(u"real/page.html"_s, "old\r\n"_ba);
+        QVERIFY(QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                  | QFileDevice::ReadGroup));
+        const QString link = folder.path(u"link.html"_s);
+        QVERIFY(QFile::link(target, link));
+        WindowFixture f;
+        open(f, link);
+        f.text().SetText(u"new\r\n"_s);
+        f.trigger(u"F3"_s);
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(Folder::get(target), "new\r\n"_ba);
+        QCOMPARE(QFileInfo(target).permissions() & 0x0777, QFileDevice::Permissions(0x0640));
+    }
+
+    void vanishedFile()
+    {
+        Folder folder;
+        const QString path = folder.put(u"sub/page.html"_s, "old\r\n"_ba);
+        WindowFixture f;
+        open(f, path);
+        f.text().SetText(u"kept\r\n"_s);
+        QVERIFY(QFile::remove(path));
+        f.trigger(u"F3"_s); // the folder is still there: the file is written anew
+        QCOMPARE(Folder::get(path), "kept\r\n"_ba);
+        QCOMPARE(f.state().modified(), 0);
+
+        f.text().SetText(u"still kept\r\n"_s);
+        QVERIFY(QDir(folder.path(u"sub"_s)).removeRecursively());
+        f.trigger(u"F3"_s);
+        QCOMPARE(f.state().modified(), 1);
+        QCOMPARE(f.text().Text(), u"still kept\r\n"_s);
+        QCOMPARE(f.fake.messages.shown.size(), 1);
+        QVERIFY(f.fake.messages.shown[0].text.contains(u"フォルダーが見つかりません"_s));
+    }
+
+    void writeWhereTheSystemSaysNo_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("reason"); // empty: written
+        QTest::newRow("new file in a read-only folder") << u"ro/new.html"_s << u"権限がありません"_s;
+        QTest::newRow("own file in a read-only folder, in place") << u"ro/own.html"_s << QString();
+        QTest::newRow("someone else's file") << u"ro/theirs.html"_s << u"書き込みの権限がありません"_s;
+        QTest::newRow("read-only file") << u"rw/locked.html"_s << u"読み取り専用"_s;
+        QTest::newRow("own file in an open folder") << u"rw/own.html"_s << QString();
+    }
+
+    void writeWhereTheSystemSaysNo()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, reason);
+        Folder folder;
+        const QByteArray old = "old\r\n"_ba;
+        for (const QString& file : {u"ro/own.html"_s, u"ro/theirs.html"_s, u"rw/locked.html"_s, u"rw/own.html"_s})
+            folder.put(file, old);
+        const auto mode = [](int bits) { return QFileDevice::Permissions(bits); };
+        QVERIFY(QFile::setPermissions(folder.path(u"ro"_s), mode(0x5555)));
+        QVERIFY(QFile::setPermissions(folder.path(u"rw"_s), mode(0x7777)));
+        QVERIFY(QFile::setPermissions(folder.path(u"rw/locked.html"_s), mode(0x4444)));
+        if (geteuid() == 0) {
+            for (const QString& file : {u"ro/own.html"_s, u"rw/locked.html"_s, u"rw/own.html"_s})
+                QVERIFY(chown(QFile::encodeName(folder.path(file)).constData(), 65534, 65534) == 0);
+        } else if (name == u"ro/theirs.html") {
+            QSKIP("Only root can give a file to someone else.");
+        }
+        const std::optional<QString> result = writeAsUser(folder.path(name), "new\r\n"_ba);
+        QVERIFY2(result, "could not run the write as an ordinary user");
+        if (reason.isEmpty()) {
+            QCOMPARE(*result, QString());
+            QCOMPARE(Folder::get(folder.path(name)), "new\r\n"_ba);
+        } else {
+            QVERIFY2(result->contains(reason), qPrintable(*result));
+            QCOMPARE(Folder::get(folder.path(name)),
+                     QFileInfo::exists(folder.path(name)) ? old : "<missing>"_ba);
+        }
+        QCOMPARE(QDir(folder.path(u"ro"_s)).entryList(QDir::Files | QDir::Hidden).size(), 2);
+        QFile::setPermissions(folder.path(u"ro"_s), mode(0x7755)); // for the clean-up
+    }
+
+    // A path is shown as it is, "[*]" included; any path counts as a file.
+    void captionShowsThePathAsItIs()
+    {
+        Folder folder;
+        const QString path = folder.path(u"[*] a.html"_s);
+        WindowFixture f;
+        f.trigger(u"F1"_s);
+        f.fake.dialog.answers.enqueue(path);
+        f.trigger(u"F4"_s);
+        QCOMPARE(f.state().caption(), u"Marquetrix-"_s + path);
+        QCOMPARE(f.window->windowHandle()->title(), u"Marquetrix-"_s + path);
+
+        f.state().setCurrentFile(u"/a.htm"_s); // shorter than the old rule allowed
+        QCOMPARE(f.window->windowHandle()->title(), u"Marquetrix-/a.htm"_s);
+        f.fake.files.failWrite = u"x"_s;
+        f.trigger(u"F3"_s);
+        QCOMPARE(f.fake.files.writes.last(), u"/a.htm"_s);
+        QCOMPARE(f.fake.dialog.requests.size(), 1);
+    }
+
+    void preview_data()
+    {
+        QTest::addColumn<bool>("hasFile");
+        QTest::addColumn<QString>("answer"); // for Save As; empty: Cancel
+        QTest::addColumn<bool>("writeFails");
+        QTest::addColumn<bool>("browserFails");
+        QTest::addColumn<QString>("shown"); // the file the browser got; empty: none
+        QTest::addColumn<int>("flag");
+        QTest::addColumn<int>("messages");
+        QTest::newRow("with a file") << true << QString() << false << false << u"page.html"_s << 0 << 0;
+        QTest::newRow("without, saved as") << false << u"new.html"_s << false << false << u"new.html"_s << 0 << 0;
+        QTest::newRow("without, cancelled") << false << QString() << false << false << QString() << 1 << 0;
+        QTest::newRow("write fails") << true << QString() << true << false << QString() << 1 << 1;
+        QTest::newRow("no browser") << true << QString() << false << true << u"page.html"_s << 0 << 1;
+    }
+
+    void preview()
+    {
+        QFETCH(bool, hasFile);
+        QFETCH(QString, answer);
+        QFETCH(bool, writeFails);
+        QFETCH(bool, browserFails);
+        QFETCH(QString, shown);
+        QFETCH(int, flag);
+        QFETCH(int, messages);
+        Folder folder;
+        WindowFixture f;
+        f.trigger(u"F1"_s);
+        if (hasFile)
+            f.state().setCurrentFile(folder.put(u"page.html"_s, "old"_ba));
+        if (!answer.isEmpty())
+            f.fake.dialog.answers.enqueue(folder.path(answer));
+        if (writeFails)
+            f.fake.files.failWrite = u"書き込めません。"_s;
+        f.fake.browser.fail = browserFails;
+
+        f.trigger(u"IE"_s);
+        QCOMPARE(f.fake.browser.shown, shown.isEmpty() ? QList<QString>() : QList<QString>{folder.path(shown)});
+        QCOMPARE(f.state().modified(), flag);
+        QCOMPARE(f.fake.messages.shown.size(), messages);
+        if (!shown.isEmpty())
+            QVERIFY(Folder::get(folder.path(shown)).startsWith("<HTML>"));
+        if (browserFails)
+            QVERIFY(f.fake.messages.shown[0].text.startsWith(u"ブラウザを起動できませんでした。"_s));
+        // Each use is a new request to the desktop.
+        if (!shown.isEmpty() && !browserFails) {
+            f.trigger(u"IE"_s);
+            QCOMPARE(f.fake.browser.shown.size(), 2);
+        }
+    }
+};
+
+QTEST_MAIN(TestFiles)
+#include "tst_files.moc"
