@@ -110,6 +110,21 @@ private Q_SLOTS:
             << "<meta charset=\"Shift_JIS\">\r\n"_ba + kNihongoUtf8 + "\r\n"_ba
             << u"<meta charset=\"Shift_JIS\">\r\n日本語\r\n"_s << u"UTF-8"_s << false << LineEnd::CrLf
             << QByteArray();
+        QTest::newRow("ISO-2022-JP declared")
+            << "<meta charset=\"iso-2022-jp\">\n\x1B$BF|K\\8l\x1B(B\n"_ba
+            << u"<meta charset=\"iso-2022-jp\">\r\n日本語\r\n"_s << u"iso-2022-jp"_s << false << LineEnd::Lf
+            << QByteArray();
+        // The ISO-2022-JP decoder also takes a Windows extension row that its
+        // encoder does not write: read so, the page could never be saved.
+        QTest::newRow("declared decoder reads what it cannot write")
+            << "<meta charset=\"iso-2022-jp\">\n\x1B$BF||K\x1B(B\n"_ba
+            << u"<meta charset=\"iso-2022-jp\">\r\n\x1B$BF||K\x1B(B\r\n"_s << u"UTF-8"_s << false
+            << LineEnd::Lf << QByteArray();
+        // Nor does EUC-JP write everything it reads; Windows Japanese reads
+        // these bytes as two kanji.
+        QTest::newRow("EUC-JP reads what it cannot write")
+            << "\x8E\xE0\x8E\xE2\r\n"_ba << u"\u932B\u5BC2\r\n"_s << u"windows-31j"_s << false
+            << LineEnd::CrLf << QByteArray();
         QTest::newRow("declaration unknown") << "<meta charset=\"x-nonsense\">\r\n"_ba + kNihongoSjis
                                              << u"<meta charset=\"x-nonsense\">\r\n日本語"_s
                                              << u"windows-31j"_s << false << LineEnd::CrLf << QByteArray();
@@ -170,6 +185,29 @@ private Q_SLOTS:
         const DecodedFile decoded = DecodeFile(file);
         QCOMPARE(decoded.format.encoding, u"windows-31j"_s);
         QCOMPARE(EncodeFile(decoded.text, decoded.format).bytes, file);
+    }
+
+    // Whatever Windows Japanese reads it can write back, which spares its
+    // files a pass of the encoder when they are opened.
+    void everyCp932CodeReadIsWritable()
+    {
+        QList<QByteArray> unwritable;
+        for (int lead = 0x80; lead <= 0xFF; ++lead) {
+            for (int trail = -1; trail <= 0xFF; ++trail) {
+                QByteArray code(1, char(lead));
+                if (trail >= 0)
+                    code += char(trail);
+                QStringDecoder decoder("windows-31j", QStringConverter::Flag::Stateless);
+                const QString text = decoder(code);
+                if (decoder.hasError())
+                    continue;
+                QStringEncoder encoder("windows-31j", QStringConverter::Flag::Stateless);
+                const QByteArray written = encoder(text);
+                if (encoder.hasError())
+                    unwritable << code.toHex();
+            }
+        }
+        QCOMPARE(unwritable, QList<QByteArray>());
     }
 
     // The one exception to byte for byte: a character that Windows Japanese

@@ -201,6 +201,21 @@ qsizetype firstUnencodable(QStringView text, const QString& encoding)
     return -1;
 }
 
+// Whether the text read in an encoding can be written in it again. Some
+// decoders take more than their encoder writes: EUC-JP reads 0x8E E0 to E2
+// and 0x8F A2 C3 as characters it writes nowhere, ISO-2022-JP reads the
+// Windows extension rows, others give U+FFFD without an error. A file read
+// so could be opened but never saved. Strict UTF-8 and Windows Japanese
+// write everything they read (the tests go through every code of the latter),
+// and they are most files, so the extra pass is spared them.
+bool writesBack(const QString& text, const QString& encoding)
+{
+    if (encoding.compare(u"UTF-8"_s, Qt::CaseInsensitive) == 0
+        || encoding.compare(u"windows-31j"_s, Qt::CaseInsensitive) == 0)
+        return true;
+    return firstUnencodable(text, encoding) < 0;
+}
+
 qsizetype lineOf(QStringView text, qsizetype at)
 {
     qsizetype line = 1;
@@ -270,13 +285,15 @@ DecodedFile DecodeFile(QByteArrayView bytes)
     const QString declared = DeclaredCharset(bytes);
     if (!declared.isEmpty() && keepsAscii(declared)) {
         // Not chunked: a declared encoding may carry state from line to line.
-        if (std::optional<QString> text = decodeStrict(bytes, declared, false))
+        std::optional<QString> text = decodeStrict(bytes, declared, false);
+        if (text && writesBack(*text, declared))
             return finish(std::move(*text), {declared});
     }
 
     for (const char* candidate : kCandidates) {
         const QString name = QString::fromLatin1(candidate);
-        if (std::optional<QString> text = decodeStrict(bytes, name, true))
+        std::optional<QString> text = decodeStrict(bytes, name, true);
+        if (text && writesBack(*text, name))
             return finish(std::move(*text), {name});
     }
 
