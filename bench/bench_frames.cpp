@@ -3,10 +3,8 @@
 // text at the same place. Both commands must first find their tag; the target
 // allows twice the floor plus what those searches cost on their own.
 #include "BenchUtil.h"
+#include "BenchWindow.h"
 
-#include "app/Form1.h"
-#include "app/Text1.h"
-#include "platform/QtPlatform.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>
@@ -43,12 +41,10 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    mx::platform::QtPlatform platform;
-    mx::platform::Platform services = platform.services();
-    mx::Form1 window(services);
-    window.show();
-    QPlainTextEdit* edit = window.findChild<QPlainTextEdit*>();
-    mx::Text1& text = window.text();
+    BenchWindow bench;
+    mx::Form1& window = bench.window;
+    QPlainTextEdit* edit = bench.edit;
+    mx::Text1& text = bench.text;
 
     const QString rows = u"<FRAMESET ROWS=\"*,*\">\r\n\r\n</FRAMESET>\r\n"_s;
     const QString colsOpen = u"<FRAMESET COLS=\"*,*\">\r\n\r\n\r\n"_s;
@@ -101,6 +97,5 @@ int main(int argc, char** argv)
     }
     PrintTable(u"Frame commands (floor: one QTextCursor::insertText of the same text; target: 2x floor + searches)"_s,
                table);
-    window.state().setModified(0);
     return 0;
 }

@@ -1,10 +1,8 @@
 // Tag commands on large documents in the real window, beside the floor of one
 // plain QTextCursor::insertText of the same snippet at the same place.
 #include "BenchUtil.h"
+#include "BenchWindow.h"
 
-#include "app/Form1.h"
-#include "app/Text1.h"
-#include "platform/QtPlatform.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>
@@ -39,12 +37,10 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    mx::platform::QtPlatform platform;
-    mx::platform::Platform services = platform.services();
-    mx::Form1 window(services);
-    window.show();
-    QPlainTextEdit* edit = window.findChild<QPlainTextEdit*>();
-    mx::Text1& text = window.text();
+    BenchWindow bench;
+    mx::Form1& window = bench.window;
+    QPlainTextEdit* edit = bench.edit;
+    mx::Text1& text = bench.text;
 
     QList<Row> rows;
     for (const int mb : SizesMB(argc, argv)) {
@@ -102,6 +98,5 @@ int main(int argc, char** argv)
                     2.0};
     }
     PrintTable(u"Tag commands (floor: one QTextCursor::insertText of the same text)"_s, rows);
-    window.state().setModified(0);
     return 0;
 }
