@@ -15,7 +15,8 @@ namespace mx::bench {
 // About `bytes` bytes of UTF-8: alternating Japanese and ASCII lines, CR LF ends.
 inline QString MakeDocument(qsizetype bytes)
 {
-    const QString ascii = QStringLiteral("<P>The quick brown fox jumps over the lazy dog 0123456789.</P>\r\n");
+    const QString ascii =
+        QStringLiteral("<P>The quick brown fox jumps over the lazy dog 0123456789.</P>\r\n");
     const QString japanese = QStringLiteral("<P>いろはにほへと ちりぬるを わかよたれそ つねならむ。</P>\r\n");
     const qsizetype pairBytes = ascii.toUtf8().size() + japanese.toUtf8().size();
     QString text;

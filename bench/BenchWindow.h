@@ -1,24 +1,26 @@
 #pragma once
 // The real window, offscreen, over the real desktop services: what the
 // command benchmarks run in.
-#include "app/Form1.h"
-#include "app/Text1.h"
+#include "app/MainWindow.h"
+#include "core/TextArea.h"
 #include "platform/QtPlatform.h"
 
 #include <QPlainTextEdit>
 
 namespace mx::bench {
 
+// The window refers to the services it owns, so it is never copied.
 struct BenchWindow {
     platform::QtPlatform platform;
-    platform::Platform services = platform.services();
-    Form1 window{services};
+    MainWindow window{platform.services};
     QPlainTextEdit* edit = window.findChild<QPlainTextEdit*>();
-    Text1& text = window.text();
+    TextArea& text = window.textArea();
 
     BenchWindow() { window.show(); }
+    BenchWindow(const BenchWindow&) = delete;
+    BenchWindow& operator=(const BenchWindow&) = delete;
     // Leaves without the close question.
-    ~BenchWindow() { window.state().setModified(0); }
+    ~BenchWindow() { window.state().setModified(false); }
 };
 
 } // namespace mx::bench

@@ -5,8 +5,8 @@
 // Also the memory the open document holds, per byte of file.
 #include "BenchUtil.h"
 
-#include "app/Form1.h"
-#include "app/Text1.h"
+#include "app/MainWindow.h"
+#include "core/TextArea.h"
 #include "document/FileCommands.h"
 #include "platform/QtPlatform.h"
 
@@ -27,7 +27,7 @@ using namespace mx::bench;
 namespace {
 
 // Answers every file dialog with the file under test.
-class ScriptedDialog final : public mx::platform::CommonDialog {
+class ScriptedDialog final : public mx::platform::FileDialog {
 public:
     QString answer;
 
@@ -38,7 +38,8 @@ protected:
 // A benchmark must not stop at a modal box; it says what it would have shown.
 class PrintedMessages final : public mx::platform::MessageBox {
 public:
-    mx::platform::Answer Show(const QString& text, int, const QString&) override
+    mx::platform::Answer show(const QString& text, const QString&, mx::platform::Icon,
+                              mx::platform::Buttons) override
     {
         fprintf(stderr, "message: %s\n", qPrintable(text));
         return mx::platform::Answer::Ok;
@@ -87,7 +88,7 @@ int main(int argc, char** argv)
     ScriptedDialog dialog;
     PrintedMessages messages;
     mx::platform::Platform services{qt.clipboard, dialog, messages, qt.input, qt.browser, qt.files};
-    mx::Form1 window(services);
+    mx::MainWindow window(services);
     window.show();
     QPlainTextEdit* edit = window.findChild<QPlainTextEdit*>();
     mx::Editor& editor = window.editor();
@@ -102,7 +103,8 @@ int main(int argc, char** argv)
         const QString doc = MakeDocument(qsizetype(mb) * 1024 * 1024);
         const int runs = mb >= 100 ? 3 : 5;
         for (const char* encoding : encodings) {
-            const QString label = QString::fromLatin1(encoding == QByteArrayView("UTF-8") ? "UTF-8" : "Shift_JIS");
+            const QString label =
+                QString::fromLatin1(encoding == QByteArrayView("UTF-8") ? "UTF-8" : "Shift_JIS");
             QStringEncoder encoder(encoding);
             const QByteArray bytes = encoder(doc);
             const QString path = folder.filePath(label + u".html"_s);
@@ -120,32 +122,32 @@ int main(int argc, char** argv)
                 return QString::number(double(held) / double(bytes.size()), 'f', 2);
             };
             // Once before, so that the heap has grown to its working size.
-            mx::document::F2_Click(editor);
-            window.text().Load(QString());
+            mx::document::openDocument(editor);
+            window.textArea().load(QString());
             qint64 empty = residentBytes();
-            mx::document::F2_Click(editor);
+            mx::document::openDocument(editor);
             const qint64 open = residentBytes() - empty;
-            window.text().Load(QString());
+            window.textArea().load(QString());
             empty = residentBytes();
             {
                 QStringDecoder decoder(encoding);
-                edit->setPlainText(mx::Text1::toWidgetText(decoder(readAll(path))));
+                edit->setPlainText(mx::TextArea::toWidgetText(decoder(readAll(path))));
             }
             const qint64 floorOpen = residentBytes() - empty;
             memory << u"%1 %2: %3 bytes held per file byte, floor %4 (target at most 4)"_s.arg(
                 label, size, perByte(open), perByte(floorOpen));
 
             const auto [openMicros, openFloor] = byTurns(
-                runs, [&] { mx::document::F2_Click(editor); },
+                runs, [&] { mx::document::openDocument(editor); },
                 [&] {
                     QStringDecoder decoder(encoding);
-                    edit->setPlainText(mx::Text1::toWidgetText(decoder(readAll(path))));
+                    edit->setPlainText(mx::TextArea::toWidgetText(decoder(readAll(path))));
                 });
             table << Row{u"open "_s + label, size, openMicros, openFloor, 1.3};
 
-            mx::document::F2_Click(editor); // the document under test, its file current
+            mx::document::openDocument(editor); // the document under test, its file current
             const auto [saveMicros, saveFloor] = byTurns(
-                runs, [&] { mx::document::F3_Click(editor); },
+                runs, [&] { mx::document::saveDocument(editor); },
                 [&] {
                     QSaveFile out(path);
                     if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
@@ -156,10 +158,11 @@ int main(int argc, char** argv)
                 qFatal("the saved file differs from the opened one: %s", qPrintable(path));
         }
     }
-    PrintTable(u"Open and Save (floor: read + decode + setPlainText; one QSaveFile write of the encoded bytes)"_s,
-               table);
+    PrintTable(
+        u"Open and Save (floor: read + decode + setPlainText; one QSaveFile write of the encoded bytes)"_s,
+        table);
     QTextStream out(stdout);
     out << "\nMemory while open\n" << memory.join(u'\n') << "\n";
-    window.state().setModified(0);
+    window.state().setModified(false);
     return 0;
 }

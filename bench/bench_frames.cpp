@@ -5,7 +5,6 @@
 #include "BenchUtil.h"
 #include "BenchWindow.h"
 
-
 #include <QApplication>
 #include <QPlainTextEdit>
 #include <QTextCursor>
@@ -24,15 +23,15 @@ struct Case {
     QString what;
     QString control;
     QList<QString> searched; // what the command looks for, in order
-    QString tag;             // what it replaces; empty: it inserts before `at`
+    QString tag; // what it replaces; empty: it inserts before `at`
     QString at;
     QString inserted;
 };
 
 // The text as the widget holds it: positions in the floor are the widget's.
-int widgetPosition(mx::Text1& text, const QString& needle)
+int widgetPosition(mx::TextArea& text, const QString& needle)
 {
-    return text.toWidget(text.Find(needle) - 1);
+    return text.toWidget(text.indexOf(needle));
 }
 
 } // namespace
@@ -42,21 +41,30 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     BenchWindow bench;
-    mx::Form1& window = bench.window;
+    mx::MainWindow& window = bench.window;
     QPlainTextEdit* edit = bench.edit;
-    mx::Text1& text = bench.text;
+    mx::TextArea& text = bench.text;
 
     const QString rows = u"<FRAMESET ROWS=\"*,*\">\r\n\r\n</FRAMESET>\r\n"_s;
     const QString colsOpen = u"<FRAMESET COLS=\"*,*\">\r\n\r\n\r\n"_s;
     const QString base = u"<BASE TARGET=\"\">\r\n"_s;
     const Case fresh[] = {
         // No frameset yet: the whole text is searched before the body tag is.
-        {u"ROWS_fr, no frameset"_s, u"ROWS_fr"_s, {u"</FRAMESET>"_s, u"<BODY>"_s}, u"<BODY>"_s, u"<BODY>"_s, rows},
+        {u"ROWS_fr, no frameset"_s,
+         u"ROWS_fr"_s,
+         {u"</FRAMESET>"_s, u"<BODY>"_s},
+         u"<BODY>"_s,
+         u"<BODY>"_s,
+         rows},
         {u"TARGET_fr"_s, u"TARGET_fr"_s, {u"</HEAD>"_s}, QString(), u"</HEAD>"_s, base},
     };
     const Case nested[] = {
         // A frameset that ends at the bottom of the text.
-        {u"COLS_fr, frameset at end"_s, u"COLS_fr"_s, {u"</FRAMESET>"_s}, u"</FRAMESET>"_s, u"</FRAMESET>"_s,
+        {u"COLS_fr, frameset at end"_s,
+         u"COLS_fr"_s,
+         {u"</FRAMESET>"_s},
+         u"</FRAMESET>"_s,
+         u"</FRAMESET>"_s,
          colsOpen},
     };
 
@@ -69,33 +77,35 @@ int main(int argc, char** argv)
         const auto measure = [&](const Case& c) {
             const double search = MedianMicros(kRuns, [&] {
                 for (const QString& needle : c.searched)
-                    (void)text.Find(needle);
+                    (void)text.indexOf(needle);
             });
             const int from = widgetPosition(text, c.at);
-            const int to = from + int(mx::Text1::toWidgetText(c.tag).size());
+            const int to = from + int(mx::TextArea::toWidgetText(c.tag).size());
             const double floor = MedianMicros(
                 kRuns,
                 [&] {
                     QTextCursor cursor(edit->document());
                     cursor.setPosition(from);
                     cursor.setPosition(to, QTextCursor::KeepAnchor);
-                    cursor.insertText(mx::Text1::toWidgetText(c.inserted));
+                    cursor.insertText(mx::TextArea::toWidgetText(c.inserted));
                 },
                 {}, undo);
-            const double command = MedianMicros(kRuns, [&] { window.trigger(c.control); }, {}, undo);
+            const double command = MedianMicros(
+                kRuns, [&] { window.trigger(c.control); }, {}, undo);
             table << Row{c.what, size, command, floor, 2.0 + search / floor};
             table << Row{u"  its searches alone"_s, size, search, floor, 2.0 + search / floor};
         };
 
-        text.Load(kHead + body + kTail);
-        window.state().setEnabled(mx::Item::M2, true);
+        text.load(kHead + body + kTail);
+        window.state().setEnabled(mx::MenuItem::M2, true);
         for (const Case& c : fresh)
             measure(c);
-        text.Load(kHead + u"<FRAMESET ROWS=\"*,*\">\r\n"_s + body + u"</FRAMESET>\r\n"_s + kTail);
+        text.load(kHead + u"<FRAMESET ROWS=\"*,*\">\r\n"_s + body + u"</FRAMESET>\r\n"_s + kTail);
         for (const Case& c : nested)
             measure(c);
     }
-    PrintTable(u"Frame commands (floor: one QTextCursor::insertText of the same text; target: 2x floor + searches)"_s,
-               table);
+    PrintTable(
+        u"Frame commands (floor: one QTextCursor::insertText of the same text; target: 2x floor + searches)"_s,
+        table);
     return 0;
 }

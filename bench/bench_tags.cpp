@@ -3,7 +3,6 @@
 #include "BenchUtil.h"
 #include "BenchWindow.h"
 
-
 #include <QApplication>
 #include <QPlainTextEdit>
 #include <QTextCursor>
@@ -15,20 +14,16 @@ namespace {
 
 constexpr int kRuns = 15;
 
-double floorInsert(QPlainTextEdit* edit, mx::Text1& text, qsizetype start, qsizetype length,
+double floorInsert(QPlainTextEdit* edit, mx::TextArea& text, qsizetype start, qsizetype length,
                    const QString& snippet)
 {
     return MedianMicros(
         kRuns,
         [&] {
             QTextCursor cursor = edit->textCursor();
-            cursor.insertText(mx::Text1::toWidgetText(snippet));
+            cursor.insertText(mx::TextArea::toWidgetText(snippet));
         },
-        [&] {
-            text.SetSelStart(start);
-            text.SetSelLength(length);
-        },
-        [&] { edit->undo(); });
+        [&] { text.select(start, length); }, [&] { edit->undo(); });
 }
 
 } // namespace
@@ -38,60 +33,65 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     BenchWindow bench;
-    mx::Form1& window = bench.window;
+    mx::MainWindow& window = bench.window;
     QPlainTextEdit* edit = bench.edit;
-    mx::Text1& text = bench.text;
+    mx::TextArea& text = bench.text;
 
     QList<Row> rows;
     for (const int mb : SizesMB(argc, argv)) {
         const QString doc = MakeDocument(qsizetype(mb) * 1024 * 1024);
-        text.Load(doc);
+        text.load(doc);
         const QString size = QString::number(mb) + u" MB"_s;
         const qsizetype middle = doc.size() / 2;
         const qsizetype selection = 1024;
         const QString selected = doc.mid(middle, selection);
         const auto select = [&](qsizetype start, qsizetype length) {
-            return [&text, start, length] {
-                text.SetSelStart(start);
-                text.SetSelLength(length);
-            };
+            return [&text, start, length] { text.select(start, length); };
         };
         const auto undo = [edit] { edit->undo(); };
 
         const QString red = u"<FONT COLOR=#FF0000>\r\n"_s + selected + u"\r\n</FONT>"_s;
         rows << Row{u"RED, 1 KB selection"_s, size,
-                    MedianMicros(kRuns, [&] { window.trigger(u"RED"_s); }, select(middle, selection), undo),
+                    MedianMicros(
+                        kRuns, [&] { window.trigger(u"RED"_s); }, select(middle, selection), undo),
                     floorInsert(edit, text, middle, selection, red), 2.0};
 
-        const qsizetype end = text.Length();
+        const qsizetype end = text.length();
         rows << Row{u"LI at the end"_s, size,
-                    MedianMicros(kRuns, [&] { window.trigger(u"LI"_s); }, select(end, 0), undo),
+                    MedianMicros(
+                        kRuns, [&] { window.trigger(u"LI"_s); }, select(end, 0), undo),
                     floorInsert(edit, text, end, 0, u"<LI>"_s), 2.0};
 
-        rows << Row{u"New"_s, size, MedianMicros(5, [&] { window.trigger(u"F1"_s); }, {}, undo),
+        rows << Row{u"New"_s, size,
+                    MedianMicros(
+                        5, [&] { window.trigger(u"F1"_s); }, {}, undo),
                     MedianMicros(
                         5,
                         [&] {
                             QTextCursor cursor(edit->document());
                             cursor.select(QTextCursor::Document);
-                            cursor.insertText(mx::Text1::toWidgetText(u"<HTML>"_s));
+                            cursor.insertText(mx::TextArea::toWidgetText(u"<HTML>"_s));
                         },
                         {}, undo),
                     2.0};
 
-        const auto enableBase = [&window] { window.state().setEnabled(mx::Item::BASE, true); };
-        rows << Row{u"basic tags"_s, size, MedianMicros(kRuns, [&] { window.trigger(u"BASE"_s); }, enableBase, undo),
+        const auto enableBase = [&window] { window.state().setEnabled(mx::MenuItem::BASE, true); };
+        rows << Row{u"basic tags"_s, size,
+                    MedianMicros(
+                        kRuns, [&] { window.trigger(u"BASE"_s); }, enableBase, undo),
                     MedianMicros(
                         kRuns,
                         [&] {
                             // The least the command can do: the head at the start, the tail at the end.
                             QTextCursor cursor(edit->document());
                             cursor.beginEditBlock();
-                            cursor.insertText(mx::Text1::toWidgetText(u"<HTML>\r\n<HEAD>\r\n<TITLE></TITLE>\r\n</HEAD>\r\n<BODY>\r\n<PRE>\r\n"_s));
+                            cursor.insertText(mx::TextArea::toWidgetText(
+                                u"<HTML>\r\n<HEAD>\r\n<TITLE></TITLE>\r\n</HEAD>\r\n<BODY>\r\n<PRE>\r\n"_s));
                             cursor.endEditBlock();
                             cursor.movePosition(QTextCursor::End);
                             cursor.joinPreviousEditBlock();
-                            cursor.insertText(mx::Text1::toWidgetText(u"\r\n\r\n</PRE>\r\n</BODY>\r\n</HTML>"_s));
+                            cursor.insertText(
+                                mx::TextArea::toWidgetText(u"\r\n\r\n</PRE>\r\n</BODY>\r\n</HTML>"_s));
                             cursor.endEditBlock();
                         },
                         {}, undo),

@@ -3,7 +3,6 @@
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-BUILD="${MARQUETRIX_BUILD:-$ROOT/build}"
 
 # What building and running the editor needs.
 RUN_PACKAGES=(
@@ -33,16 +32,8 @@ ensure_packages() {
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# Configures (once) and builds into $BUILD.
-build_project() {
-  if [ ! -f "$BUILD/CMakeCache.txt" ]; then
-    cmake -S "$ROOT" -B "$BUILD" -G Ninja "$@"
-  fi
-  cmake --build "$BUILD" --parallel "$(nproc)"
-}
-
-# Configures (once) and builds one of the presets of CMakePresets.json, whose
-# build directory is given too.
+# Configures (once) and builds one of the presets of CMakePresets.json; dir is
+# the preset's build directory.
 build_preset() {
   local preset=$1 dir=$2
   if [ ! -f "$ROOT/$dir/CMakeCache.txt" ]; then

@@ -1,6 +1,6 @@
 // The document file format: which encoding a file is read in, its line ends,
 // and writing it back byte for byte.
-#include "document/FileFormat.h"
+#include "core/FileFormat.h"
 
 #include <QRandomGenerator>
 #include <QStringDecoder>
@@ -8,9 +8,9 @@
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
-using namespace mx::document;
+using namespace mx;
 
-Q_DECLARE_METATYPE(mx::document::LineEnd)
+Q_DECLARE_METATYPE(mx::LineEnd)
 
 namespace {
 
@@ -71,15 +71,15 @@ private Q_SLOTS:
         QTest::newRow("mixed line ends become CR LF")
             << bytes("a\r\nb\nc\rd\n") << u"a\r\nb\r\nc\r\nd\r\n"_s << u"UTF-8"_s << false << LineEnd::CrLf
             << bytes("a\r\nb\r\nc\r\nd\r\n");
-        QTest::newRow("no final line end") << bytes("a\nb") << u"a\r\nb"_s << u"UTF-8"_s << false
-                                           << LineEnd::Lf << QByteArray();
+        QTest::newRow("no final line end")
+            << bytes("a\nb") << u"a\r\nb"_s << u"UTF-8"_s << false << LineEnd::Lf << QByteArray();
         QTest::newRow("empty file") << QByteArray() << QString() << u"UTF-8"_s << false << LineEnd::CrLf
                                     << QByteArray();
-        QTest::newRow("only line ends") << bytes("\n\n") << u"\r\n\r\n"_s << u"UTF-8"_s << false
-                                        << LineEnd::Lf << QByteArray();
-        QTest::newRow("UTF-8 with mark") << "\xEF\xBB\xBF"_ba + kNihongoUtf8 + "\r\n"_ba
-                                         << nihongo + u"\r\n"_s << u"UTF-8"_s << true << LineEnd::CrLf
-                                         << QByteArray();
+        QTest::newRow("only line ends")
+            << bytes("\n\n") << u"\r\n\r\n"_s << u"UTF-8"_s << false << LineEnd::Lf << QByteArray();
+        QTest::newRow("UTF-8 with mark")
+            << "\xEF\xBB\xBF"_ba + kNihongoUtf8 + "\r\n"_ba << nihongo + u"\r\n"_s << u"UTF-8"_s << true
+            << LineEnd::CrLf << QByteArray();
         QTest::newRow("UTF-8 mark then a second one kept")
             << "\xEF\xBB\xBF\xEF\xBB\xBFx"_ba << u"\uFEFFx"_s << u"UTF-8"_s << true << LineEnd::CrLf
             << QByteArray();
@@ -99,9 +99,8 @@ private Q_SLOTS:
         QTest::newRow("EUC-JP declared") << "<meta charset=\"euc-jp\">\n"_ba + kNihongoEuc + "\n"_ba
                                          << u"<meta charset=\"euc-jp\">\r\n日本語\r\n"_s << u"euc-jp"_s
                                          << false << LineEnd::Lf << QByteArray();
-        QTest::newRow("EUC-JP undeclared")
-            << "<P>"_ba + kNihongoEuc + "</P>\n"_ba << u"<P>日本語</P>\r\n"_s << u"EUC-JP"_s << false
-            << LineEnd::Lf << QByteArray();
+        QTest::newRow("EUC-JP undeclared") << "<P>"_ba + kNihongoEuc + "</P>\n"_ba << u"<P>日本語</P>\r\n"_s
+                                           << u"EUC-JP"_s << false << LineEnd::Lf << QByteArray();
         const QString extensions = u"①㈱髙﨑ⅰⅱ纊\uFFE4\r\n"_s;
         QTest::newRow("Windows Japanese extensions")
             << cp932(extensions) << extensions << u"windows-31j"_s << false << LineEnd::CrLf << QByteArray();
@@ -110,10 +109,9 @@ private Q_SLOTS:
             << "<meta charset=\"Shift_JIS\">\r\n"_ba + kNihongoUtf8 + "\r\n"_ba
             << u"<meta charset=\"Shift_JIS\">\r\n日本語\r\n"_s << u"UTF-8"_s << false << LineEnd::CrLf
             << QByteArray();
-        QTest::newRow("ISO-2022-JP declared")
-            << "<meta charset=\"iso-2022-jp\">\n\x1B$BF|K\\8l\x1B(B\n"_ba
-            << u"<meta charset=\"iso-2022-jp\">\r\n日本語\r\n"_s << u"iso-2022-jp"_s << false << LineEnd::Lf
-            << QByteArray();
+        QTest::newRow("ISO-2022-JP declared") << "<meta charset=\"iso-2022-jp\">\n\x1B$BF|K\\8l\x1B(B\n"_ba
+                                              << u"<meta charset=\"iso-2022-jp\">\r\n日本語\r\n"_s
+                                              << u"iso-2022-jp"_s << false << LineEnd::Lf << QByteArray();
         // The ISO-2022-JP decoder also takes a Windows extension row that its
         // encoder does not write: read so, the page could never be saved.
         QTest::newRow("declared decoder reads what it cannot write")
@@ -131,8 +129,8 @@ private Q_SLOTS:
         // Half UTF-8, half Shift_JIS: no candidate reads it all.
         QTest::newRow("changes encoding half-way")
             << "\xE3\x81\x82\r\n"_ba + kNihongoSjis + "\r\n"_ba
-            << QString::fromLatin1("\xE3\x81\x82\r\n\x93\xFA\x96\x7B\x8C\xEA\r\n") << u"ISO-8859-1"_s
-            << false << LineEnd::CrLf << QByteArray();
+            << QString::fromLatin1("\xE3\x81\x82\r\n\x93\xFA\x96\x7B\x8C\xEA\r\n") << u"ISO-8859-1"_s << false
+            << LineEnd::CrLf << QByteArray();
     }
 
     void roundTrip()
@@ -144,7 +142,7 @@ private Q_SLOTS:
         QFETCH(LineEnd, lineEnd);
         QFETCH(QByteArray, saved);
 
-        const DecodedFile decoded = DecodeFile(file);
+        const DecodedFile decoded = decodeFile(file);
         QVERIFY(decoded.ok());
         QCOMPARE(decoded.text, text);
         QCOMPARE(decoded.format.encoding, encoding);
@@ -152,7 +150,7 @@ private Q_SLOTS:
         QCOMPARE(decoded.format.lineEnd, lineEnd);
         QCOMPARE(decoded.guessed, encoding == u"ISO-8859-1"_s);
 
-        const EncodedFile encoded = EncodeFile(decoded.text, decoded.format);
+        const EncodedFile encoded = encodeFile(decoded.text, decoded.format);
         QVERIFY(encoded.ok());
         QCOMPARE(encoded.bytes, saved.isEmpty() ? file : saved);
     }
@@ -182,9 +180,9 @@ private Q_SLOTS:
         }
         // 7915 characters plus 1880 user-defined, less 398 duplicates.
         QCOMPARE(codes, 9206);
-        const DecodedFile decoded = DecodeFile(file);
+        const DecodedFile decoded = decodeFile(file);
         QCOMPARE(decoded.format.encoding, u"windows-31j"_s);
-        QCOMPARE(EncodeFile(decoded.text, decoded.format).bytes, file);
+        QCOMPARE(encodeFile(decoded.text, decoded.format).bytes, file);
     }
 
     // Whatever Windows Japanese reads it can write back, which spares its
@@ -217,20 +215,32 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("read");
         QTest::addColumn<QByteArray>("written");
         // NEC row 13 copies of JIS symbols go to the JIS code.
-        QTest::newRow("≒ NEC") << "\x87\x90"_ba << "\x81\xE0"_ba;
-        QTest::newRow("∵ NEC") << "\x87\x9A"_ba << "\x81\xE6"_ba;
-        QTest::newRow("∪ NEC") << "\x87\x9C"_ba << "\x81\xBE"_ba;
+        QTest::newRow("≒ NEC") << "\x87\x90"_ba
+                               << "\x81\xE0"_ba;
+        QTest::newRow("∵ NEC") << "\x87\x9A"_ba
+                               << "\x81\xE6"_ba;
+        QTest::newRow("∪ NEC") << "\x87\x9C"_ba
+                               << "\x81\xBE"_ba;
         // IBM copies of NEC row 13 and JIS characters go there.
-        QTest::newRow("Ⅰ IBM") << "\xFA\x4A"_ba << "\x87\x54"_ba;
-        QTest::newRow("㈱ IBM") << "\xFA\x58"_ba << "\x87\x8A"_ba;
-        QTest::newRow("№ IBM") << "\xFA\x59"_ba << "\x87\x82"_ba;
-        QTest::newRow("∵ IBM") << "\xFA\x5B"_ba << "\x81\xE6"_ba;
-        QTest::newRow("￢ IBM") << "\xFA\x54"_ba << "\x81\xCA"_ba;
+        QTest::newRow("Ⅰ IBM") << "\xFA\x4A"_ba
+                               << "\x87\x54"_ba;
+        QTest::newRow("㈱ IBM") << "\xFA\x58"_ba
+                                << "\x87\x8A"_ba;
+        QTest::newRow("№ IBM") << "\xFA\x59"_ba
+                               << "\x87\x82"_ba;
+        QTest::newRow("∵ IBM") << "\xFA\x5B"_ba
+                               << "\x81\xE6"_ba;
+        QTest::newRow("￢ IBM") << "\xFA\x54"_ba
+                                << "\x81\xCA"_ba;
         // NEC-selected IBM extensions go to the IBM extension code.
-        QTest::newRow("纊 NEC-selected") << "\xED\x40"_ba << "\xFA\x5C"_ba;
-        QTest::newRow("ⅰ NEC-selected") << "\xEE\xEF"_ba << "\xFA\x40"_ba;
-        QTest::newRow("￢ NEC-selected") << "\xEE\xF9"_ba << "\x81\xCA"_ba;
-        QTest::newRow("＂ NEC-selected") << "\xEE\xFC"_ba << "\xFA\x57"_ba;
+        QTest::newRow("纊 NEC-selected") << "\xED\x40"_ba
+                                         << "\xFA\x5C"_ba;
+        QTest::newRow("ⅰ NEC-selected") << "\xEE\xEF"_ba
+                                        << "\xFA\x40"_ba;
+        QTest::newRow("￢ NEC-selected") << "\xEE\xF9"_ba
+                                         << "\x81\xCA"_ba;
+        QTest::newRow("＂ NEC-selected") << "\xEE\xFC"_ba
+                                         << "\xFA\x57"_ba;
     }
 
     void duplicateCodesWrittenAtOne()
@@ -239,9 +249,9 @@ private Q_SLOTS:
         QFETCH(QByteArray, written);
         // A Shift_JIS line around it, so that nothing else can read the file.
         const QByteArray file = kNihongoSjis + read + "\r\n"_ba;
-        const DecodedFile decoded = DecodeFile(file);
+        const DecodedFile decoded = decodeFile(file);
         QCOMPARE(decoded.format.encoding, u"windows-31j"_s);
-        QCOMPARE(EncodeFile(decoded.text, decoded.format).bytes, kNihongoSjis + written + "\r\n"_ba);
+        QCOMPARE(encodeFile(decoded.text, decoded.format).bytes, kNihongoSjis + written + "\r\n"_ba);
     }
 
     void refused_data()
@@ -268,12 +278,12 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, file);
         QFETCH(bool, refused);
-        const DecodedFile decoded = DecodeFile(file);
+        const DecodedFile decoded = decodeFile(file);
         QCOMPARE(!decoded.ok(), refused);
         if (refused)
             QVERIFY(decoded.error.contains(u"バイナリ"_s));
         else
-            QVERIFY(EncodeFile(decoded.text, decoded.format).ok());
+            QVERIFY(encodeFile(decoded.text, decoded.format).ok());
     }
 
     // Whatever the bytes: no crash, and what was read can be written.
@@ -284,9 +294,9 @@ private Q_SLOTS:
             QByteArray file(random.bounded(1, 600), Qt::Uninitialized);
             for (char& b : file) // mostly high bytes and line ends, where the trouble is
                 b = char(random.bounded(8) == 0 ? "\r\n<a"[random.bounded(4)] : random.bounded(1, 256));
-            const DecodedFile decoded = DecodeFile(file);
+            const DecodedFile decoded = decodeFile(file);
             QVERIFY(decoded.ok());
-            const EncodedFile encoded = EncodeFile(decoded.text, decoded.format);
+            const EncodedFile encoded = encodeFile(decoded.text, decoded.format);
             QVERIFY2(encoded.ok(), file.toHex().constData());
         }
     }
@@ -311,7 +321,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, written);
         FileFormat format;
         format.finalLineEnd = fileHadOne;
-        QCOMPARE(EncodeFile(text, format).bytes, written);
+        QCOMPARE(encodeFile(text, format).bytes, written);
     }
 
     void unencodable_data()
@@ -326,8 +336,8 @@ private Q_SLOTS:
             << u"windows-31j"_s << u"a\r\n\r\n😀"_s << 0x1F600u << qsizetype(3);
         QTest::newRow("far into the text")
             << u"EUC-JP"_s << QString(u"あ\r\n"_s).repeated(5000) + u"\u00A5"_s << 0xA5u << qsizetype(5001);
-        QTest::newRow("kana in ISO-8859-1") << u"ISO-8859-1"_s << u"\u00E9\r\n\u30A2"_s << 0x30A2u
-                                            << qsizetype(2);
+        QTest::newRow("kana in ISO-8859-1")
+            << u"ISO-8859-1"_s << u"\u00E9\r\n\u30A2"_s << 0x30A2u << qsizetype(2);
     }
 
     // Nothing is written; the user learns which character on which line.
@@ -339,7 +349,7 @@ private Q_SLOTS:
         QFETCH(qsizetype, line);
         FileFormat format;
         format.encoding = encoding;
-        const EncodedFile encoded = EncodeFile(text, format);
+        const EncodedFile encoded = encodeFile(text, format);
         QVERIFY(!encoded.ok());
         QVERIFY(encoded.bytes.isEmpty());
         QCOMPARE(uint(encoded.unencodable), character);
@@ -354,8 +364,8 @@ private Q_SLOTS:
         QTest::newRow("http-equiv") << bytes("<META HTTP-EQUIV=\"Content-Type\" "
                                              "CONTENT=\"text/html; charset=x-sjis\">")
                                     << u"x-sjis"_s;
-        QTest::newRow("no space, mixed case") << bytes("<Meta content='text/html;CharSet=EUC-JP'>")
-                                              << u"EUC-JP"_s;
+        QTest::newRow("no space, mixed case")
+            << bytes("<Meta content='text/html;CharSet=EUC-JP'>") << u"EUC-JP"_s;
         QTest::newRow("unquoted, self-closing") << bytes("<meta charset=Shift_JIS/>") << u"Shift_JIS"_s;
         QTest::newRow("no meta") << bytes("<p>charset=utf-8</p>") << QString();
         QTest::newRow("other meta") << bytes("<meta name=\"author\" content=\"x\">") << QString();
@@ -366,7 +376,7 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, head);
         QFETCH(QString, charset);
-        QCOMPARE(DeclaredCharset(head), charset);
+        QCOMPARE(mx::declaredCharset(head), charset);
     }
 };
 

@@ -37,12 +37,12 @@ class TestFrames : public QObject {
     // The text left exactly as it was: selection, clipboard and flag included.
     static void checkUnchanged(WindowFixture& f, const QString& before, qsizetype start, qsizetype length)
     {
-        QCOMPARE(f.text().Text(), before);
-        QCOMPARE(f.text().SelStart(), start);
-        QCOMPARE(f.text().SelLength(), length);
-        QCOMPARE(f.fake.clipboard.text, u"copied"_s);
+        QCOMPARE(f.text().text(), before);
+        QCOMPARE(f.text().selectionStart(), start);
+        QCOMPARE(f.text().selectionLength(), length);
+        QCOMPARE(f.fake.clipboard.contents, u"copied"_s);
         QVERIFY(f.fake.clipboard.sets.isEmpty());
-        QCOMPARE(f.state().modified(), 0);
+        QVERIFY(!f.state().isModified());
         QCOMPARE(f.window->focusWidget(), edit(f));
         QVERIFY(!edit(f)->document()->isUndoAvailable());
     }
@@ -54,19 +54,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("before");
         QTest::addColumn<qsizetype>("start");
         QTest::addColumn<qsizetype>("length");
-        QTest::addColumn<qsizetype>("at");      // where the replaced tag stood; -1: nothing found
+        QTest::addColumn<qsizetype>("at"); // where the replaced tag stood; -1: nothing found
         QTest::addColumn<qsizetype>("replaced"); // its length
         QTest::addColumn<QString>("snippet");
 
         const QString ab = u"A<BODY>B"_s;
-        QTest::newRow("rows on body") << u"ROWS_fr"_s << ab << qsizetype(0) << qsizetype(0)
-                                      << qsizetype(1) << qsizetype(6) << kRows;
-        QTest::newRow("cols on body") << u"COLS_fr"_s << ab << qsizetype(0) << qsizetype(0)
-                                      << qsizetype(1) << qsizetype(6) << kCols;
-        QTest::newRow("caret after the tag") << u"ROWS_fr"_s << ab << qsizetype(8) << qsizetype(0)
-                                             << qsizetype(1) << qsizetype(6) << kRows;
-        QTest::newRow("selection over the tag's end") << u"ROWS_fr"_s << ab << qsizetype(5) << qsizetype(3)
-                                                      << qsizetype(1) << qsizetype(6) << kRows;
+        QTest::newRow("rows on body")
+            << u"ROWS_fr"_s << ab << qsizetype(0) << qsizetype(0) << qsizetype(1) << qsizetype(6) << kRows;
+        QTest::newRow("cols on body")
+            << u"COLS_fr"_s << ab << qsizetype(0) << qsizetype(0) << qsizetype(1) << qsizetype(6) << kCols;
+        QTest::newRow("caret after the tag")
+            << u"ROWS_fr"_s << ab << qsizetype(8) << qsizetype(0) << qsizetype(1) << qsizetype(6) << kRows;
+        QTest::newRow("selection over the tag's end")
+            << u"ROWS_fr"_s << ab << qsizetype(5) << qsizetype(3) << qsizetype(1) << qsizetype(6) << kRows;
         QTest::newRow("skeleton") << u"ROWS_fr"_s << kSkeleton << qsizetype(0) << qsizetype(0)
                                   << qsizetype(kSkeleton.indexOf(u"<BODY>"_s)) << qsizetype(6) << kRows;
         QTest::newRow("two bodies: the first")
@@ -87,10 +87,12 @@ private Q_SLOTS:
                                << qsizetype(0) << QString();
         QTest::newRow("lower-case body") << u"ROWS_fr"_s << u"<html>\r\n<body>\r\n</body>"_s << qsizetype(3)
                                          << qsizetype(2) << qsizetype(-1) << qsizetype(0) << QString();
-        QTest::newRow("body with attributes") << u"COLS_fr"_s << u"<BODY BGCOLOR=#FFFFFF>\r\nx"_s << qsizetype(25)
-                                              << qsizetype(0) << qsizetype(-1) << qsizetype(0) << QString();
-        QTest::newRow("tag broken by a line end") << u"COLS_fr"_s << u"<BO\r\nDY>"_s << qsizetype(0)
-                                                  << qsizetype(0) << qsizetype(-1) << qsizetype(0) << QString();
+        QTest::newRow("body with attributes")
+            << u"COLS_fr"_s << u"<BODY BGCOLOR=#FFFFFF>\r\nx"_s << qsizetype(25) << qsizetype(0)
+            << qsizetype(-1) << qsizetype(0) << QString();
+        QTest::newRow("tag broken by a line end")
+            << u"COLS_fr"_s << u"<BO\r\nDY>"_s << qsizetype(0) << qsizetype(0) << qsizetype(-1)
+            << qsizetype(0) << QString();
     }
     void split()
     {
@@ -104,8 +106,8 @@ private Q_SLOTS:
         WindowFixture f;
         f.setText(before, start, length);
         edit(f)->document()->clearUndoRedoStacks();
-        f.state().setModified(0);
-        f.fake.clipboard.text = u"copied"_s;
+        f.state().setModified(false);
+        f.fake.clipboard.contents = u"copied"_s;
         focusElsewhere(f);
 
         f.trigger(control);
@@ -114,15 +116,15 @@ private Q_SLOTS:
             checkUnchanged(f, before, start, length);
             return;
         }
-        QCOMPARE(f.text().Text(), before.left(at) + snippet + before.mid(at + replaced));
-        QCOMPARE(f.text().SelStart(), at + snippet.size());
-        QCOMPARE(f.text().SelLength(), 0);
-        QCOMPARE(f.fake.clipboard.text, snippet);
-        QCOMPARE(f.state().modified(), 1);
+        QCOMPARE(f.text().text(), before.left(at) + snippet + before.mid(at + replaced));
+        QCOMPARE(f.text().selectionStart(), at + snippet.size());
+        QCOMPARE(f.text().selectionLength(), 0);
+        QCOMPARE(f.fake.clipboard.contents, snippet);
+        QVERIFY(f.state().isModified());
         QCOMPARE(f.window->focusWidget(), edit(f));
         QVERIFY(f.fake.messages.shown.isEmpty());
         edit(f)->undo();
-        QCOMPARE(f.text().Text(), before);
+        QCOMPARE(f.text().text(), before);
     }
 
     // Each split opens inside the last; once the only body tag is gone and the
@@ -133,15 +135,15 @@ private Q_SLOTS:
         f.setText(kSkeleton);
         f.trigger(u"ROWS_fr"_s);
         f.trigger(u"COLS_fr"_s);
-        const QString twice = kSkeleton.left(kSkeleton.indexOf(u"<BODY>"_s)) + kRows.left(25) + kColsOpen + kRows.mid(36)
-                              + kSkeleton.mid(kSkeleton.indexOf(u"<BODY>"_s) + 6);
-        QCOMPARE(f.text().Text(), twice);
-        QCOMPARE(f.text().SelStart(), kSkeleton.indexOf(u"<BODY>"_s) + 25 + kColsOpen.size());
-        f.state().setModified(0);
+        const QString twice = kSkeleton.left(kSkeleton.indexOf(u"<BODY>"_s)) + kRows.left(25) + kColsOpen
+                              + kRows.mid(36) + kSkeleton.mid(kSkeleton.indexOf(u"<BODY>"_s) + 6);
+        QCOMPARE(f.text().text(), twice);
+        QCOMPARE(f.text().selectionStart(), kSkeleton.indexOf(u"<BODY>"_s) + 25 + kColsOpen.size());
+        f.state().setModified(false);
         f.trigger(u"ROWS_fr"_s);
-        QCOMPARE(f.text().Text(), twice);
-        QCOMPARE(f.state().modified(), 0);
-        QCOMPARE(f.fake.clipboard.text, kColsOpen);
+        QCOMPARE(f.text().text(), twice);
+        QVERIFY(!f.state().isModified());
+        QCOMPARE(f.fake.clipboard.contents, kColsOpen);
     }
 
     void splitFailureTellsUser()
@@ -150,7 +152,7 @@ private Q_SLOTS:
         f.setText(u"A<BODY>B"_s);
         f.fake.clipboard.failGet = true;
         f.trigger(u"ROWS_fr"_s);
-        QCOMPARE(f.text().Text(), u"A<BODY>B"_s);
+        QCOMPARE(f.text().text(), u"A<BODY>B"_s);
         QCOMPARE(f.fake.messages.shown.size(), 1);
         QVERIFY(f.fake.messages.shown[0].text.contains(u"タグは挿入されていません。"_s));
     }
@@ -163,16 +165,19 @@ private Q_SLOTS:
         QTest::addColumn<qsizetype>("at"); // -1: nothing found
         QTest::newRow("skeleton") << kSkeleton << qsizetype(5) << qsizetype(0)
                                   << qsizetype(kSkeleton.indexOf(u"</HEAD>"_s));
-        QTest::newRow("after text on the same line") << u"<TITLE>t</TITLE></HEAD>\r\n<BODY>"_s << qsizetype(30)
-                                                     << qsizetype(0) << qsizetype(16);
-        QTest::newRow("at the very start") << u"</HEAD>\r\nx"_s << qsizetype(2) << qsizetype(5) << qsizetype(0);
-        QTest::newRow("two: the first") << u"a\r\n</HEAD>\r\n</HEAD>"_s << qsizetype(12) << qsizetype(7)
-                                        << qsizetype(3);
-        QTest::newRow("japanese before") << u"見出し</HEAD>"_s << qsizetype(0) << qsizetype(0) << qsizetype(3);
-        QTest::newRow("lower case only") << u"<head>\r\n</head>\r\n"_s << qsizetype(3) << qsizetype(2)
-                                         << qsizetype(-1);
+        QTest::newRow("after text on the same line")
+            << u"<TITLE>t</TITLE></HEAD>\r\n<BODY>"_s << qsizetype(30) << qsizetype(0) << qsizetype(16);
+        QTest::newRow("at the very start")
+            << u"</HEAD>\r\nx"_s << qsizetype(2) << qsizetype(5) << qsizetype(0);
+        QTest::newRow("two: the first")
+            << u"a\r\n</HEAD>\r\n</HEAD>"_s << qsizetype(12) << qsizetype(7) << qsizetype(3);
+        QTest::newRow("japanese before")
+            << u"見出し</HEAD>"_s << qsizetype(0) << qsizetype(0) << qsizetype(3);
+        QTest::newRow("lower case only")
+            << u"<head>\r\n</head>\r\n"_s << qsizetype(3) << qsizetype(2) << qsizetype(-1);
         QTest::newRow("empty") << u""_s << qsizetype(0) << qsizetype(0) << qsizetype(-1);
-        QTest::newRow("start tag only") << u"<HEAD><TITLE>"_s << qsizetype(13) << qsizetype(0) << qsizetype(-1);
+        QTest::newRow("start tag only")
+            << u"<HEAD><TITLE>"_s << qsizetype(13) << qsizetype(0) << qsizetype(-1);
     }
     void baseTarget()
     {
@@ -183,31 +188,31 @@ private Q_SLOTS:
         WindowFixture f;
         f.setText(before, start, length);
         edit(f)->document()->clearUndoRedoStacks();
-        f.state().setModified(0);
-        f.fake.clipboard.text = u"copied"_s;
-        f.fake.dialog.FileName = u"/left/over.htm"_s;
+        f.state().setModified(false);
+        f.fake.clipboard.contents = u"copied"_s;
+        f.fake.dialog.fileName = u"/left/over.htm"_s;
         focusElsewhere(f);
 
         f.trigger(u"TARGET_fr"_s);
 
         if (at < 0) {
             checkUnchanged(f, before, start, length);
-            QCOMPARE(f.fake.dialog.FileName, u"/left/over.htm"_s);
+            QCOMPARE(f.fake.dialog.fileName, u"/left/over.htm"_s);
             return;
         }
-        QCOMPARE(f.text().Text(), before.left(at) + kBase + before.mid(at));
-        QCOMPARE(f.text().SelStart(), 0);
-        QCOMPARE(f.text().SelLength(), 0);
-        QCOMPARE(f.fake.dialog.FileName, QString());
-        QCOMPARE(f.state().modified(), 1);
+        QCOMPARE(f.text().text(), before.left(at) + kBase + before.mid(at));
+        QCOMPARE(f.text().selectionStart(), 0);
+        QCOMPARE(f.text().selectionLength(), 0);
+        QCOMPARE(f.fake.dialog.fileName, QString());
+        QVERIFY(f.state().isModified());
         QCOMPARE(f.window->focusWidget(), edit(f));
         // No clipboard at all, and no word to the user.
-        QCOMPARE(f.fake.clipboard.text, u"copied"_s);
+        QCOMPARE(f.fake.clipboard.contents, u"copied"_s);
         QVERIFY(f.fake.clipboard.sets.isEmpty());
         QCOMPARE(f.fake.clipboard.gets, 0);
         QVERIFY(f.fake.messages.shown.isEmpty());
         edit(f)->undo();
-        QCOMPARE(f.text().Text(), before);
+        QCOMPARE(f.text().text(), before);
         QVERIFY(!edit(f)->document()->isUndoAvailable());
     }
 
@@ -217,8 +222,9 @@ private Q_SLOTS:
         f.setText(kSkeleton);
         f.trigger(u"TARGET_fr"_s);
         f.trigger(u"TARGET_fr"_s);
-        QCOMPARE(f.text().Text(), u"<HTML>\r\n<HEAD>\r\n<TITLE></TITLE>\r\n"_s + kBase + kBase
-                                      + u"</HEAD>\r\n<BODY>\r\n<PRE>\r\n\r\n\r\n</PRE>\r\n</BODY>\r\n</HTML>"_s);
+        QCOMPARE(f.text().text(),
+                 u"<HTML>\r\n<HEAD>\r\n<TITLE></TITLE>\r\n"_s + kBase + kBase
+                     + u"</HEAD>\r\n<BODY>\r\n<PRE>\r\n\r\n\r\n</PRE>\r\n</BODY>\r\n</HTML>"_s);
     }
 };
 

@@ -1,7 +1,7 @@
 // The commands that refer to a file picked in the dialog (link, image, frame
 // entry), the URL link and the fixed anchors, run from their menu rows.
-#include "links/ReferencedFile.h"
-#include "platform/CommonDialog.h"
+#include "core/ReferencedFile.h"
+#include "platform/FileDialog.h"
 #include "support/WindowFixture.h"
 
 #include <QPlainTextEdit>
@@ -55,11 +55,11 @@ QPlainTextEdit* edit(WindowFixture& f)
 }
 
 // The dialog in the state other commands may have left it in.
-void disturbDialog(FakeCommonDialog& dialog)
+void disturbDialog(FakeFileDialog& dialog)
 {
-    dialog.Filter = u"Text(*.txt)|*.txt"_s;
-    dialog.FilterIndex = 2;
-    dialog.InitDir = u"/somewhere/else"_s;
+    dialog.filter = u"Text(*.txt)|*.txt"_s;
+    dialog.filterIndex = 2;
+    dialog.initialFolder = u"/somewhere/else"_s;
 }
 
 } // namespace
@@ -73,14 +73,14 @@ class TestLinks : public QObject {
     // caret after it, the clipboard holding it, and one undo taking it back.
     static void checkInserted(WindowFixture& f, qsizetype start, qsizetype length, const QString& snippet)
     {
-        QCOMPARE(f.text().Text(), kDoc.left(start) + snippet + kDoc.mid(start + length));
-        QCOMPARE(f.text().SelStart(), start + snippet.size());
-        QCOMPARE(f.text().SelLength(), 0);
-        QCOMPARE(f.fake.clipboard.text, snippet);
-        QCOMPARE(f.state().modified(), 1);
+        QCOMPARE(f.text().text(), kDoc.left(start) + snippet + kDoc.mid(start + length));
+        QCOMPARE(f.text().selectionStart(), start + snippet.size());
+        QCOMPARE(f.text().selectionLength(), 0);
+        QCOMPARE(f.fake.clipboard.contents, snippet);
+        QVERIFY(f.state().isModified());
         QVERIFY(f.fake.messages.shown.isEmpty());
         edit(f)->undo();
-        QCOMPARE(f.text().Text(), kDoc);
+        QCOMPARE(f.text().text(), kDoc);
     }
 
 private Q_SLOTS:
@@ -88,19 +88,20 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("drive path") << u"C:\\WINDOWS\\Desktop\\index.htm"_s << u"C:/WINDOWS/Desktop/index.htm"_s;
+        QTest::newRow("drive path") << u"C:\\WINDOWS\\Desktop\\index.htm"_s
+                                    << u"C:/WINDOWS/Desktop/index.htm"_s;
         QTest::newRow("network path") << u"\\\\server\\share\\a.htm"_s << u"//server/share/a.htm"_s;
         QTest::newRow("home path unchanged") << u"/home/user/page.htm"_s << u"/home/user/page.htm"_s;
         QTest::newRow("backslash in a file name") << u"/home/user/a\\b.htm"_s << u"/home/user/a/b.htm"_s;
-        QTest::newRow("spaces, #, %, case, japanese") << u"C:\\My Docs\\A#1 100% 夏.HTM"_s
-                                                       << u"C:/My Docs/A#1 100% 夏.HTM"_s;
+        QTest::newRow("spaces, #, %, case, japanese")
+            << u"C:\\My Docs\\A#1 100% 夏.HTM"_s << u"C:/My Docs/A#1 100% 夏.HTM"_s;
         QTest::newRow("empty") << u""_s << u""_s;
     }
     void linkForm()
     {
         QFETCH(QString, path);
         QFETCH(QString, expected);
-        QCOMPARE(mx::links::LinkForm(path), expected);
+        QCOMPARE(mx::linkForm(path), expected);
     }
 
     // Pick a file (or cancel), with the caret or a selection: the snippet goes
@@ -122,7 +123,8 @@ private Q_SLOTS:
             row("plain path at caret", u"/home/user/page.htm"_s, u"/home/user/page.htm"_s, 4, 0);
             row("replaces a selection", u"/home/user/photo.gif"_s, u"/home/user/photo.gif"_s, 1, 4);
             row("backslashes", u"C:\\WINDOWS\\Desktop\\menu.htm"_s, u"C:/WINDOWS/Desktop/menu.htm"_s, 4, 0);
-            row("spaces # % japanese", u"/home/user/my #1 100% 夏.htm"_s, u"/home/user/my #1 100% 夏.htm"_s, 4, 0);
+            row("spaces # % japanese", u"/home/user/my #1 100% 夏.htm"_s, u"/home/user/my #1 100% 夏.htm"_s,
+                4, 0);
             // Not escaped: J1 gives <A HREF="/home/user/say "hi".htm">   </A>, the quote
             // ending the attribute early, as the user then sees in the text.
             row("double quote", u"/home/user/say \"hi\".htm"_s, u"/home/user/say \"hi\".htm"_s, 4, 0);
@@ -138,7 +140,7 @@ private Q_SLOTS:
         QFETCH(qsizetype, length);
         WindowFixture f;
         f.setText(kDoc, start, length);
-        f.clipboard().text = u"what the user had copied"_s;
+        f.clipboard().contents = u"what the user had copied"_s;
         disturbDialog(f.fake.dialog);
         f.fake.dialog.answers.enqueue(chosen);
 
@@ -146,12 +148,12 @@ private Q_SLOTS:
 
         QCOMPARE(f.fake.dialog.requests.size(), 1);
         const auto& request = f.fake.dialog.requests[0];
-        QCOMPARE(request.mode, mx::platform::CommonDialog::Mode::Open);
+        QCOMPARE(request.mode, mx::platform::FileDialog::Mode::Open);
         QCOMPARE(request.filter, *command->filter);
         QCOMPARE(request.filterIndex, 1);
-        QCOMPARE(request.initDir, mx::platform::StartFolder());
+        QCOMPARE(request.initialFolder, mx::platform::startFolder());
         QCOMPARE(request.fileName, QString());
-        QCOMPARE(f.fake.dialog.FileName, QString());
+        QCOMPARE(f.fake.dialog.fileName, QString());
 
         const QString snippet = command->snippet(target);
         QCOMPARE(snippet.size(), command->fixedLength + target.size());
@@ -179,16 +181,16 @@ private Q_SLOTS:
 
         const QString first = command->snippet(u"/home/user/first.htm"_s);
         const QString second = command->snippet(QString());
-        QCOMPARE(f.text().Text(), first + second);
+        QCOMPARE(f.text().text(), first + second);
         QCOMPARE(f.fake.clipboard.sets, (QList<QString>{first, second}));
         QCOMPARE(f.fake.dialog.requests.size(), 2);
         QCOMPARE(f.fake.dialog.requests[1].fileName, QString());
         QCOMPARE(f.fake.dialog.requests[1].filter, *command->filter);
         QCOMPARE(f.fake.dialog.requests[1].filterIndex, 1);
-        QCOMPARE(f.fake.dialog.requests[1].initDir, mx::platform::StartFolder());
+        QCOMPARE(f.fake.dialog.requests[1].initialFolder, mx::platform::startFolder());
         // Two steps, one each.
         edit(f)->undo();
-        QCOMPARE(f.text().Text(), first);
+        QCOMPARE(f.text().text(), first);
     }
 
     // An insertion that fails tells the user, leaves the text and keeps the
@@ -215,15 +217,15 @@ private Q_SLOTS:
         const QString control = QString::fromUtf16(command->control);
 
         f.trigger(control);
-        QCOMPARE(f.text().Text(), kDoc);
-        QCOMPARE(f.fake.dialog.FileName, u"C:\\pics\\a.gif"_s);
+        QCOMPARE(f.text().text(), kDoc);
+        QCOMPARE(f.fake.dialog.fileName, u"C:\\pics\\a.gif"_s);
         QCOMPARE(f.fake.messages.shown.size(), 1);
         QVERIFY(f.fake.messages.shown[0].text.contains(u"タグは挿入されていません。"_s));
 
         f.fake.clipboard.failSet = f.fake.clipboard.failGet = false;
         f.trigger(control);
-        QCOMPARE(f.text().Text(), kDoc.left(4) + command->snippet(u"C:/pics/a.gif"_s) + kDoc.mid(4));
-        QCOMPARE(f.fake.dialog.FileName, QString());
+        QCOMPARE(f.text().text(), kDoc.left(4) + command->snippet(u"C:/pics/a.gif"_s) + kDoc.mid(4));
+        QCOMPARE(f.fake.dialog.fileName, QString());
     }
 
     void twoFrameEntriesStackUp()
@@ -233,7 +235,7 @@ private Q_SLOTS:
         f.fake.dialog.answers << u"/site/menu.htm"_s << u"/site/main.htm"_s;
         f.trigger(u"FILES_fr"_s);
         f.trigger(u"FILES_fr"_s);
-        QCOMPARE(f.text().Text(), u"<FRAMESET ROWS=\"*,*\">\r\n"
+        QCOMPARE(f.text().text(), u"<FRAMESET ROWS=\"*,*\">\r\n"
                                   u"<FRAME SRC=\"/site/menu.htm\" NAME=\"\" RESIZE>\r\n"
                                   u"<FRAME SRC=\"/site/main.htm\" NAME=\"\" RESIZE>\r\n"
                                   u"\r\n</FRAMESET>\r\n"_s);
@@ -243,10 +245,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<std::optional<QString>>("typed"); // nullopt: Cancel
         QTest::addColumn<QString>("address");
-        QTest::newRow("no scheme") << std::optional(u"www.example.jp/a.htm"_s) << u"http://www.example.jp/a.htm"_s;
+        QTest::newRow("no scheme") << std::optional(u"www.example.jp/a.htm"_s)
+                                   << u"http://www.example.jp/a.htm"_s;
         QTest::newRow("scheme kept") << std::optional(u"http://example.jp/"_s) << u"http://example.jp/"_s;
         QTest::newRow("scheme alone") << std::optional(u"http://"_s) << u"http://"_s;
-        QTest::newRow("upper-case scheme") << std::optional(u"HTTP://example.jp"_s) << u"http://HTTP://example.jp"_s;
+        QTest::newRow("upper-case scheme")
+            << std::optional(u"HTTP://example.jp"_s) << u"http://HTTP://example.jp"_s;
         QTest::newRow("https") << std::optional(u"https://example.jp"_s) << u"http://https://example.jp"_s;
         QTest::newRow("other scheme") << std::optional(u"ftp://example.jp"_s) << u"http://ftp://example.jp"_s;
         QTest::newRow("leading space") << std::optional(u" http://x"_s) << u"http:// http://x"_s;
@@ -293,8 +297,10 @@ private Q_SLOTS:
         };
         for (const auto& [control, snippet, size] : anchors) {
             const QString name = QString::fromUtf16(control);
-            QTest::newRow(qPrintable(name + u" caret"_s)) << name << snippet << size << qsizetype(4) << qsizetype(0);
-            QTest::newRow(qPrintable(name + u" selection"_s)) << name << snippet << size << qsizetype(1) << qsizetype(4);
+            QTest::newRow(qPrintable(name + u" caret"_s))
+                << name << snippet << size << qsizetype(4) << qsizetype(0);
+            QTest::newRow(qPrintable(name + u" selection"_s))
+                << name << snippet << size << qsizetype(1) << qsizetype(4);
         }
     }
     void anchors()

@@ -100,19 +100,19 @@ private Q_SLOTS:
         QFETCH(QString, snippet);
         WindowFixture f;
         f.setText(kDoc, start, length);
-        f.clipboard().text = u"what the user had copied"_s;
+        f.clipboard().contents = u"what the user had copied"_s;
         f.trigger(control);
 
-        QCOMPARE(f.text().Text(), kDoc.left(start) + snippet + kDoc.mid(start + length));
-        QCOMPARE(f.text().SelStart(), start + snippet.size());
-        QCOMPARE(f.text().SelLength(), 0);
-        QCOMPARE(f.fake.clipboard.text, snippet);
-        QCOMPARE(f.state().modified(), 1);
+        QCOMPARE(f.text().text(), kDoc.left(start) + snippet + kDoc.mid(start + length));
+        QCOMPARE(f.text().selectionStart(), start + snippet.size());
+        QCOMPARE(f.text().selectionLength(), 0);
+        QCOMPARE(f.fake.clipboard.contents, snippet);
+        QVERIFY(f.state().isModified());
         QVERIFY(f.fake.messages.shown.isEmpty());
 
         // One undo step takes it all back.
         f.window->findChild<QPlainTextEdit*>()->undo();
-        QCOMPARE(f.text().Text(), kDoc);
+        QCOMPARE(f.text().text(), kDoc);
     }
 
     void alreadyWrappedNests()
@@ -120,7 +120,7 @@ private Q_SLOTS:
         WindowFixture f;
         f.setText(u"<B>x</B>"_s, 0, 8);
         f.trigger(u"TF2"_s);
-        QCOMPARE(f.text().Text(), u"<B><B>x</B></B>"_s);
+        QCOMPARE(f.text().text(), u"<B><B>x</B></B>"_s);
     }
 
     void twoCommandsInARow()
@@ -130,8 +130,8 @@ private Q_SLOTS:
         f.trigger(u"T9"_s);
         f.trigger(u"T9"_s);
         f.trigger(u"T8"_s);
-        QCOMPARE(f.text().Text(), u"x<P><P><BR>"_s);
-        QCOMPARE(f.fake.clipboard.text, u"<BR>"_s);
+        QCOMPARE(f.text().text(), u"x<P><P><BR>"_s);
+        QCOMPARE(f.fake.clipboard.contents, u"<BR>"_s);
     }
 
     // Positions stay exact deep inside a large document.
@@ -142,18 +142,16 @@ private Q_SLOTS:
         const QString line = u"<P>いろはにほへと ABC</P>\r\n"_s;
         while (doc.size() < 10'000'000)
             doc += line;
-        f.text().Load(doc);
+        f.text().load(doc);
         const qsizetype start = doc.size() / 2 + 5;
-        f.text().SetSelStart(start);
-        f.text().SetSelLength(line.size());
-        QCOMPARE(f.text().SelText(), doc.mid(start, line.size()));
+        f.text().select(start, line.size());
+        QCOMPARE(f.text().selectedText(), doc.mid(start, line.size()));
         f.trigger(u"T7"_s);
         const QString snippet = u"<PRE>\r\n"_s + doc.mid(start, line.size()) + u"\r\n</PRE>"_s;
-        QCOMPARE(f.text().SelStart(), start + snippet.size());
-        QCOMPARE(f.text().Length(), doc.size() - line.size() + snippet.size());
-        f.text().SetSelStart(start - 3);
-        f.text().SetSelLength(snippet.size() + 6);
-        QCOMPARE(f.text().SelText(), doc.mid(start - 3, 3) + snippet + doc.mid(start + line.size(), 3));
+        QCOMPARE(f.text().selectionStart(), start + snippet.size());
+        QCOMPARE(f.text().length(), doc.size() - line.size() + snippet.size());
+        f.text().select(start - 3, snippet.size() + 6);
+        QCOMPARE(f.text().selectedText(), doc.mid(start - 3, 3) + snippet + doc.mid(start + line.size(), 3));
     }
 
     // A clipboard step that fails: an ordinary command leaves the document and
@@ -186,12 +184,12 @@ private Q_SLOTS:
         QFETCH(bool, told);
         WindowFixture f;
         f.setText(u"[sel]"_s, 1, 3);
-        f.fake.clipboard.text = u"OLD"_s;
+        f.fake.clipboard.contents = u"OLD"_s;
         f.fake.clipboard.failSet = failSet;
         f.fake.clipboard.failGet = failGet;
         f.trigger(control);
-        QCOMPARE(f.text().Text(), text);
-        QCOMPARE(f.fake.clipboard.text, clipboard);
+        QCOMPARE(f.text().text(), text);
+        QCOMPARE(f.fake.clipboard.contents, clipboard);
         QCOMPARE(f.fake.messages.shown.size(), told ? 1 : 0);
         if (told) {
             QVERIFY(f.fake.messages.shown[0].text.contains(u"クリップボード"_s));
@@ -203,20 +201,19 @@ private Q_SLOTS:
     void readBackIsWhatGoesIn()
     {
         struct Racing final : mx::platform::Clipboard {
-            bool SetText(const QString&) override { return true; }
-            std::optional<QString> GetText() override { return u"theirs"_s; }
+            bool setText(const QString&) override { return true; }
+            std::optional<QString> text() override { return u"theirs"_s; }
         } racing;
         FakePlatform fake;
-        mx::platform::Platform services{racing, fake.dialog, fake.messages, fake.input, fake.browser,
-                                          fake.files};
-        mx::Form1 window(services);
+        mx::platform::Platform services{racing,     fake.dialog,  fake.messages,
+                                        fake.input, fake.browser, fake.files};
+        mx::MainWindow window(services);
         window.show();
-        window.text().SetText(u"x"_s);
-        window.text().SetSelStart(0);
-        window.text().SetSelLength(1);
+        window.textArea().setText(u"x"_s);
+        window.textArea().select(0, 1);
         window.trigger(u"TF2"_s);
-        QCOMPARE(window.text().Text(), u"theirs"_s);
-        window.state().setModified(0);
+        QCOMPARE(window.textArea().text(), u"theirs"_s);
+        window.state().setModified(false);
     }
 };
 

@@ -1,6 +1,7 @@
 #include "Closing.h"
 
-#include "Editor.h"
+#include "core/Editor.h"
+#include "core/EditorState.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 
@@ -8,19 +9,20 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace mx {
 
-void F5_Click(Editor& editor)
+void exitProgram(Editor& editor)
 {
-    editor.window.requestUnload();
+    editor.state.requestClose();
 }
 
-bool Form_QueryUnload(Editor& editor)
+bool confirmClose(Editor& editor)
 {
-    if (editor.window.modified() != 1)
-        return false;
-    const platform::Answer answer = editor.platform.messages.Show(
-        u"テキストが変更されています。終了しますか。"_s,
-        platform::Style::YesNo | platform::Style::Question, WindowState::kCaptionPrefix);
-    return answer != platform::Answer::Yes;
+    if (!editor.state.isModified())
+        return true;
+    // Nothing is saved on the way out; the question only lets the user stay.
+    const platform::Answer answer =
+        editor.platform.messages.show(u"テキストが変更されています。終了しますか。"_s, kProgramName,
+                                      platform::Icon::Question, platform::Buttons::YesNo);
+    return answer == platform::Answer::Yes;
 }
 
 } // namespace mx

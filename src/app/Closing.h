@@ -5,10 +5,10 @@ namespace mx {
 struct Editor;
 
 // Exit: asks the window to close; the close request decides.
-void F5_Click(Editor& editor);
+void exitProgram(Editor& editor);
 
-// The close request, whatever its cause. Returns true when the closing must
-// stop: the text has changed and the user answered No.
-bool Form_QueryUnload(Editor& editor);
+// The close request, whatever its cause. True when the window may close:
+// the text has not changed since it was saved, or the user answered Yes.
+bool confirmClose(Editor& editor);
 
 } // namespace mx

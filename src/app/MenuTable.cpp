@@ -4,10 +4,11 @@
 #include "document/FileCommands.h"
 #include "document/Skeleton.h"
 #include "frames/Frames.h"
+#include "help/Help.h"
 #include "links/Links.h"
-#include "preview/BrowserPreview.h"
-#include "preview/HelpVersion.h"
 #include "tags/TagCommands.h"
+
+#include <QtGlobal>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -15,100 +16,123 @@ namespace mx {
 
 namespace {
 
-// The wrapping and point commands are rows of their own tables; their menu
-// rows only say where they stand.
-Handler wrap(QStringView control)
+using Text = const char16_t*;
+
+MenuEntry submenu(Text control, Text parent, Text caption)
 {
-    const tags::WrapTag* tag = tags::FindWrapTag(control);
-    Q_ASSERT(tag);
-    return [tag](Editor& editor) { tags::RunWrapTag(editor, *tag); };
+    return {QString::fromUtf16(control), QString::fromUtf16(parent), QString::fromUtf16(caption), {}};
 }
 
-Handler point(QStringView control)
+MenuEntry separator(Text control, Text parent)
 {
-    const tags::PointTag* tag = tags::FindPointTag(control);
-    Q_ASSERT(tag);
-    return [tag](Editor& editor) { tags::RunPointTag(editor, *tag); };
+    return {QString::fromUtf16(control), QString::fromUtf16(parent), u"-"_s, {}};
 }
 
-// Jump, name and to-the-top are fixed anchors, run like point tags.
-Handler anchor(QStringView control)
+MenuEntry command(Text control, Text parent, Text caption, Handler handler)
 {
-    const tags::PointTag* tag = links::FindAnchorTag(control);
-    Q_ASSERT(tag);
-    return [tag](Editor& editor) { tags::RunPointTag(editor, *tag); };
+    return {QString::fromUtf16(control), QString::fromUtf16(parent), QString::fromUtf16(caption),
+            std::move(handler)};
 }
 
-const Handler none;
+// The tag commands are rows of the tag tables, found by the control name.
+// A menu row without its table row is a broken build: stop at once, in any
+// build type, rather than show a command that does nothing.
+MenuEntry wrapTag(Text control, Text parent, Text caption)
+{
+    const tags::WrapTag* tag = tags::findWrapTag(control);
+    if (!tag)
+        qFatal("Menu item %s has no row in the wrapping tag table", qPrintable(QString::fromUtf16(control)));
+    return command(control, parent, caption, [tag](Editor& editor) { tags::insertWrapTag(editor, *tag); });
+}
+
+MenuEntry pointTag(Text control, Text parent, Text caption)
+{
+    const tags::PointTag* tag = tags::findPointTag(control);
+    if (!tag)
+        qFatal("Menu item %s has no row in the point tag table", qPrintable(QString::fromUtf16(control)));
+    return command(control, parent, caption, [tag](Editor& editor) { tags::insertPointTag(editor, *tag); });
+}
 
 } // namespace
 
-const std::vector<MenuEntry>& MenuTree()
+const std::vector<MenuEntry>& menuTree()
 {
     static const std::vector<MenuEntry> tree = {
-        {u"M1"_s, {}, u"ファイル"_s, none},
-        {u"F1"_s, u"M1"_s, u"新規作成"_s, document::F1_Click},
-        {u"F2"_s, u"M1"_s, u"開く"_s, document::F2_Click},
-        {u"bar"_s, u"M1"_s, u"-"_s, none},
-        {u"F3"_s, u"M1"_s, u"上書き保存"_s, document::F3_Click},
-        {u"F4"_s, u"M1"_s, u"名前を付けて保存"_s, document::F4_Click},
-        {u"bar2"_s, u"M1"_s, u"-"_s, none},
-        {u"F5"_s, u"M1"_s, u"終了"_s, F5_Click},
-        {u"M2"_s, {}, u"タグ"_s, none},
-        {u"BASE"_s, u"M2"_s, u"基本タグ"_s, document::BASE_Click},
-        {u"T1"_s, u"M2"_s, u"ジャンプとリンク"_s, none},
-        {u"Hyper"_s, u"T1"_s, u"ハイパーリンク"_s, none},
-        {u"J1"_s, u"Hyper"_s, u"他ファイルへ"_s, links::J1_Click},
-        {u"URL"_s, u"Hyper"_s, u"URL"_s, links::URL_Click},
-        {u"J2"_s, u"T1"_s, u"ジャンプ"_s, anchor(u"J2")},
-        {u"J3"_s, u"T1"_s, u"ネーム"_s, anchor(u"J3")},
-        {u"TO_TOP"_s, u"T1"_s, u"先頭へ"_s, anchor(u"TO_TOP")},
-        {u"T2"_s, u"M2"_s, u"イメージ"_s, links::T2_Click},
-        {u"T3"_s, u"M2"_s, u"フォント"_s, none},
-        {u"TF1"_s, u"T3"_s, u"サイズ"_s, none},
-        {u"s7"_s, u"TF1"_s, u"=7"_s, wrap(u"s7")},
-        {u"s6"_s, u"TF1"_s, u"=6"_s, wrap(u"s6")},
-        {u"s5"_s, u"TF1"_s, u"=5"_s, wrap(u"s5")},
-        {u"s4"_s, u"TF1"_s, u"=4"_s, wrap(u"s4")},
-        {u"s3"_s, u"TF1"_s, u"=3"_s, wrap(u"s3")},
-        {u"s2"_s, u"TF1"_s, u"=2"_s, wrap(u"s2")},
-        {u"s1"_s, u"TF1"_s, u"=1"_s, wrap(u"s1")},
-        {u"FC"_s, u"T3"_s, u"色"_s, none},
-        {u"RED"_s, u"FC"_s, u"赤"_s, wrap(u"RED")},
-        {u"BLUE"_s, u"FC"_s, u"青"_s, wrap(u"BLUE")},
-        {u"GRAY"_s, u"FC"_s, u"灰色"_s, wrap(u"GRAY")},
-        {u"GREEN"_s, u"FC"_s, u"蛍光緑"_s, wrap(u"GREEN")},
-        {u"TF2"_s, u"T3"_s, u"ボールド"_s, wrap(u"TF2")},
-        {u"TF3"_s, u"T3"_s, u"イタリック"_s, wrap(u"TF3")},
-        {u"TF4"_s, u"T3"_s, u"アンダーライン"_s, wrap(u"TF4")},
-        {u"TF5"_s, u"T3"_s, u"ストライク"_s, wrap(u"TF5")},
-        {u"T4"_s, u"M2"_s, u"ヘッダ"_s, none},
-        {u"H1"_s, u"T4"_s, u"H1"_s, wrap(u"H1")},
-        {u"H2"_s, u"T4"_s, u"H2"_s, wrap(u"H2")},
-        {u"H3"_s, u"T4"_s, u"H3"_s, wrap(u"H3")},
-        {u"H4"_s, u"T4"_s, u"H4"_s, wrap(u"H4")},
-        {u"H5"_s, u"T4"_s, u"H5"_s, wrap(u"H5")},
-        {u"H6"_s, u"T4"_s, u"H6"_s, wrap(u"H6")},
-        {u"Frame"_s, u"M2"_s, u"画面分割"_s, none},
-        {u"ROWS_fr"_s, u"Frame"_s, u"上下分割"_s, frames::ROWS_fr_Click},
-        {u"COLS_fr"_s, u"Frame"_s, u"左右分割"_s, frames::COLS_fr_Click},
-        {u"FILES_fr"_s, u"Frame"_s, u"表示ファイル"_s, frames::FILES_fr_Click},
-        {u"TARGET_fr"_s, u"Frame"_s, u"ベース ターゲット"_s, frames::TARGET_fr_Click},
-        {u"LI"_s, u"M2"_s, u"リスト"_s, point(u"LI")},
-        {u"T6"_s, u"M2"_s, u"区切り線"_s, point(u"T6")},
-        {u"T7"_s, u"M2"_s, u"プレフォーマット"_s, wrap(u"T7")},
-        {u"CENTER"_s, u"M2"_s, u"センター"_s, wrap(u"CENTER")},
-        {u"T8"_s, u"M2"_s, u"ブレイク<BR>"_s, point(u"T8")},
-        {u"T9"_s, u"M2"_s, u"パラグラフ<P>"_s, point(u"T9")},
-        {u"T10"_s, u"M2"_s, u"アドレス"_s, wrap(u"T10")},
-        {u"T11"_s, u"M2"_s, u"コメント"_s, wrap(u"T11")},
-        {u"M3"_s, {}, u"ブラウザ"_s, none},
-        {u"IE"_s, u"M3"_s, u"ブラウザ表示"_s, preview::IE_Click},
-        {u"M4"_s, {}, u"ヘルプ"_s, none},
-        {u"Help"_s, u"M4"_s, u"ヘルプ"_s, preview::Help_Click},
-        {u"Ver"_s, u"M4"_s, u"バージョン"_s, preview::Ver_Click},
+        submenu(u"M1", u"", u"ファイル"),
+        command(u"F1", u"M1", u"新規作成", document::newDocument),
+        command(u"F2", u"M1", u"開く", document::openDocument),
+        separator(u"bar", u"M1"),
+        command(u"F3", u"M1", u"上書き保存", document::saveDocument),
+        command(u"F4", u"M1", u"名前を付けて保存", document::saveDocumentAs),
+        separator(u"bar2", u"M1"),
+        command(u"F5", u"M1", u"終了", exitProgram),
+        submenu(u"M2", u"", u"タグ"),
+        command(u"BASE", u"M2", u"基本タグ", document::wrapInSkeleton),
+        submenu(u"T1", u"M2", u"ジャンプとリンク"),
+        submenu(u"Hyper", u"T1", u"ハイパーリンク"),
+        command(u"J1", u"Hyper", u"他ファイルへ", links::insertLinkToFile),
+        command(u"URL", u"Hyper", u"URL", links::insertLinkToUrl),
+        pointTag(u"J2", u"T1", u"ジャンプ"),
+        pointTag(u"J3", u"T1", u"ネーム"),
+        pointTag(u"TO_TOP", u"T1", u"先頭へ"),
+        command(u"T2", u"M2", u"イメージ", links::insertImage),
+        submenu(u"T3", u"M2", u"フォント"),
+        submenu(u"TF1", u"T3", u"サイズ"),
+        wrapTag(u"s7", u"TF1", u"=7"),
+        wrapTag(u"s6", u"TF1", u"=6"),
+        wrapTag(u"s5", u"TF1", u"=5"),
+        wrapTag(u"s4", u"TF1", u"=4"),
+        wrapTag(u"s3", u"TF1", u"=3"),
+        wrapTag(u"s2", u"TF1", u"=2"),
+        wrapTag(u"s1", u"TF1", u"=1"),
+        submenu(u"FC", u"T3", u"色"),
+        wrapTag(u"RED", u"FC", u"赤"),
+        wrapTag(u"BLUE", u"FC", u"青"),
+        wrapTag(u"GRAY", u"FC", u"灰色"),
+        wrapTag(u"GREEN", u"FC", u"蛍光緑"),
+        wrapTag(u"TF2", u"T3", u"ボールド"),
+        wrapTag(u"TF3", u"T3", u"イタリック"),
+        wrapTag(u"TF4", u"T3", u"アンダーライン"),
+        wrapTag(u"TF5", u"T3", u"ストライク"),
+        submenu(u"T4", u"M2", u"ヘッダ"),
+        wrapTag(u"H1", u"T4", u"H1"),
+        wrapTag(u"H2", u"T4", u"H2"),
+        wrapTag(u"H3", u"T4", u"H3"),
+        wrapTag(u"H4", u"T4", u"H4"),
+        wrapTag(u"H5", u"T4", u"H5"),
+        wrapTag(u"H6", u"T4", u"H6"),
+        submenu(u"Frame", u"M2", u"画面分割"),
+        command(u"ROWS_fr", u"Frame", u"上下分割", frames::splitFramesetRows),
+        command(u"COLS_fr", u"Frame", u"左右分割", frames::splitFramesetColumns),
+        command(u"FILES_fr", u"Frame", u"表示ファイル", frames::insertFrameEntry),
+        command(u"TARGET_fr", u"Frame", u"ベース ターゲット", frames::insertBaseTarget),
+        pointTag(u"LI", u"M2", u"リスト"),
+        pointTag(u"T6", u"M2", u"区切り線"),
+        wrapTag(u"T7", u"M2", u"プレフォーマット"),
+        wrapTag(u"CENTER", u"M2", u"センター"),
+        pointTag(u"T8", u"M2", u"ブレイク<BR>"),
+        pointTag(u"T9", u"M2", u"パラグラフ<P>"),
+        wrapTag(u"T10", u"M2", u"アドレス"),
+        wrapTag(u"T11", u"M2", u"コメント"),
+        submenu(u"M3", u"", u"ブラウザ"),
+        command(u"IE", u"M3", u"ブラウザ表示", document::showInBrowser),
+        submenu(u"M4", u"", u"ヘルプ"),
+        command(u"Help", u"M4", u"ヘルプ", help::showHelp),
+        command(u"Ver", u"M4", u"バージョン", help::showVersion),
     };
     return tree;
+}
+
+QString controlOf(MenuItem item)
+{
+    switch (item) {
+    case MenuItem::Save: return u"F3"_s;
+    case MenuItem::SaveAs: return u"F4"_s;
+    case MenuItem::TagsMenu: return u"M2"_s;
+    case MenuItem::ShowInBrowser: return u"IE"_s;
+    case MenuItem::BasicTags: return u"BASE"_s;
+    }
+    return QString();
 }
 
 } // namespace mx

@@ -1,4 +1,6 @@
 #pragma once
+#include "core/EditorState.h"
+
 #include <QString>
 #include <functional>
 #include <vector>
@@ -11,7 +13,8 @@ using Handler = std::function<void(Editor&)>;
 
 // One row of the menu tree. Rows come in menu order; a row whose caption is
 // "-" is a separator, a row that other rows name as parent is a submenu, and
-// every other row is a command with its handler.
+// every other row is a command with its handler. The control name is the
+// item's name in the design and its objectName.
 struct MenuEntry {
     QString control;
     QString parent; // empty: on the menu bar
@@ -21,6 +24,9 @@ struct MenuEntry {
     bool isSeparator() const { return caption == QLatin1String("-"); }
 };
 
-const std::vector<MenuEntry>& MenuTree();
+const std::vector<MenuEntry>& menuTree();
+
+// The control name of an item whose enabled state the commands change.
+QString controlOf(MenuItem item);
 
 } // namespace mx

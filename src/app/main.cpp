@@ -1,4 +1,4 @@
-#include "Form1.h"
+#include "MainWindow.h"
 #include "platform/QtPlatform.h"
 
 #include <QApplication>
@@ -22,9 +22,7 @@ int main(int argc, char* argv[])
         QApplication::installTranslator(&qtTranslations);
 
     mx::platform::QtPlatform platform;
-    mx::platform::Platform services = platform.services();
-    mx::Form1 window(services);
-    window.Form_Load();
+    mx::MainWindow window(platform.services);
     window.show();
     return QApplication::exec();
 }

@@ -1,10 +1,11 @@
 #include "FileCommands.h"
 
-#include "FileFormat.h"
-#include "app/Editor.h"
-#include "app/Text1.h"
-#include "platform/CommonDialog.h"
-#include "platform/MessageBox.h"
+#include "core/Editor.h"
+#include "core/EditorState.h"
+#include "core/FileFormat.h"
+#include "core/TextArea.h"
+#include "platform/Browser.h"
+#include "platform/FileDialog.h"
 #include "platform/Platform.h"
 #include "platform/TextFiles.h"
 
@@ -14,37 +15,14 @@ namespace mx::document {
 
 namespace {
 
-void prepareDialog(platform::CommonDialog& dialog)
+using platform::Icon;
+
+void prepareDialog(platform::FileDialog& dialog)
 {
-    dialog.Filter = u"Text(*.txt)|*.txt|HTML(*.htm)|*.htm|HTML(*.html)|*.html"_s;
-    dialog.FilterIndex = 2;
-    dialog.InitDir = platform::StartFolder();
+    dialog.filter = u"Text(*.txt)|*.txt|HTML(*.htm)|*.htm|HTML(*.html)|*.html"_s;
+    dialog.filterIndex = 2;
+    dialog.initialFolder = platform::startFolder();
 }
-
-void tell(Editor& editor, const QString& text, int style)
-{
-    editor.platform.messages.Show(text, style, WindowState::kCaptionPrefix);
-}
-
-// The hourglass while a file is read, taken down on every way out and
-// before any message box goes up.
-class BusyPointer {
-public:
-    explicit BusyPointer(Text1& text) : text_(text) { text_.SetMousePointer(11); }
-    ~BusyPointer() { release(); }
-    BusyPointer(const BusyPointer&) = delete;
-    BusyPointer& operator=(const BusyPointer&) = delete;
-    void release()
-    {
-        if (on_)
-            text_.SetMousePointer(0);
-        on_ = false;
-    }
-
-private:
-    Text1& text_;
-    bool on_ = true;
-};
 
 QString cannotOpen(const QString& path, const QString& reason)
 {
@@ -53,30 +31,31 @@ QString cannotOpen(const QString& path, const QString& reason)
 
 QString cannotSave(const QString& path, const QString& reason)
 {
-    return u"ファイルを保存できませんでした。\n\n%1\n\n%2\n\n画面の文書はそのまま残っています。"_s.arg(path, reason);
+    return u"ファイルを保存できませんでした。\n\n%1\n\n%2\n\n画面の文書はそのまま残っています。"_s.arg(
+        path, reason);
 }
 
 QString unencodableReason(const EncodedFile& encoded, const QString& encoding)
 {
     const char32_t c = encoded.unencodable;
-    return u"%1 行目の「%2」(U+%3) は %4 では書けない文字です。別の文字に置き換えてから保存してください。"_s.arg(
-        QString::number(encoded.line), QString::fromUcs4(&c, 1),
-        QString::number(quint32(c), 16).toUpper().rightJustified(4, u'0'), EncodingDisplayName(encoding));
+    return u"%1 行目の「%2」(U+%3) は %4 では書けない文字です。別の文字に置き換えてから保存してください。"_s
+        .arg(QString::number(encoded.line), QString::fromUcs4(&c, 1),
+             QString::number(quint32(c), 16).toUpper().rightJustified(4, u'0'),
+             encodingDisplayName(encoding));
 }
 
 // Writes the document to path in its format; says why not when it cannot.
 bool writeDocument(Editor& editor, const QString& path)
 {
-    const FileFormat& format = editor.window.fileFormat();
-    const EncodedFile encoded = EncodeFile(editor.text.Text(), format);
+    const FileFormat& format = editor.state.fileFormat();
+    const EncodedFile encoded = encodeFile(editor.text.text(), format);
     if (!encoded.ok()) {
-        tell(editor, cannotSave(path, unencodableReason(encoded, format.encoding)),
-             platform::Style::Exclamation);
+        editor.tell(cannotSave(path, unencodableReason(encoded, format.encoding)), Icon::Warning);
         return false;
     }
-    const QString error = editor.platform.files.Write(path, encoded.bytes);
+    const QString error = editor.platform.files.write(path, encoded.bytes);
     if (!error.isEmpty()) {
-        tell(editor, cannotSave(path, error), platform::Style::Critical);
+        editor.tell(cannotSave(path, error), Icon::Critical);
         return false;
     }
     return true;
@@ -84,84 +63,93 @@ bool writeDocument(Editor& editor, const QString& path)
 
 } // namespace
 
-void F2_Click(Editor& editor)
+void openDocument(Editor& editor)
 {
-    platform::CommonDialog& dialog = editor.platform.dialog;
+    platform::FileDialog& dialog = editor.platform.dialog;
     prepareDialog(dialog);
-    const bool chosen = dialog.ShowOpen();
-    editor.window.enable({Item::F3, Item::F4, Item::M2, Item::IE});
+    const bool chosen = dialog.showOpen();
+    // Even a cancelled Open makes Save and the rest available: the text
+    // there is a document the user may want to keep.
+    editor.state.setEnabled({MenuItem::Save, MenuItem::SaveAs, MenuItem::TagsMenu, MenuItem::ShowInBrowser},
+                            true);
     if (!chosen)
         return;
 
-    const QString path = dialog.FileName;
+    const QString path = dialog.fileName;
     BusyPointer busy(editor.text);
     DecodedFile decoded;
     {
-        const platform::ReadResult read = editor.platform.files.Read(path, kMaxFileBytes);
+        const platform::ReadResult read = editor.platform.files.read(path, kMaxFileBytes);
         if (!read.ok()) {
             busy.release();
-            tell(editor, cannotOpen(path, read.error), platform::Style::Critical);
+            editor.tell(cannotOpen(path, read.error), Icon::Critical);
             return;
         }
-        decoded = DecodeFile(read.bytes);
+        decoded = decodeFile(read.bytes);
     }
     if (!decoded.ok()) {
         busy.release();
-        tell(editor, cannotOpen(path, decoded.error), platform::Style::Critical);
+        editor.tell(cannotOpen(path, decoded.error), Icon::Critical);
         return;
     }
 
-    editor.text.Load(std::move(decoded.text));
+    editor.text.load(std::move(decoded.text));
     busy.release();
-    editor.window.setFileFormat(decoded.format);
-    editor.window.setCurrentFile(path);
-    dialog.FileName.clear();
-    editor.window.setEnabled(Item::BASE, path.endsWith(u"txt"_s, Qt::CaseSensitive));
+    editor.state.setFileFormat(decoded.format);
+    editor.state.setCurrentFile(path);
+    dialog.fileName.clear();
+    // Only a plain text file wants the page skeleton around it. The test is
+    // on the name's last three letters as written: "memo.TXT" is taken for a
+    // page, as it always has been.
+    editor.state.setEnabled(MenuItem::BasicTags, path.endsWith(u"txt"_s, Qt::CaseSensitive));
 
     if (decoded.guessed)
-        tell(editor,
-             u"%1\n\nの文字コードを判別できなかったため、ISO-8859-1 として開きました。"
-             "日本語の文字は正しく表示されませんが、手を加えなかった部分は元のバイトのまま保存されます。"_s.arg(path),
-             platform::Style::Exclamation);
+        editor.tell(
+            u"%1\n\nの文字コードを判別できなかったため、ISO-8859-1 として開きました。"
+            "日本語の文字は正しく表示されませんが、手を加えなかった部分は元のバイトのまま保存されます。"_s
+                .arg(path),
+            Icon::Warning);
 }
 
-bool SaveDocument(Editor& editor)
+bool saveDocument(Editor& editor)
 {
-    const QString path = editor.window.currentFile();
+    const QString path = editor.state.currentFile();
     if (path.isEmpty())
-        return SaveDocumentAs(editor);
+        return saveDocumentAs(editor);
     if (!writeDocument(editor, path))
         return false;
-    editor.window.setModified(0);
+    editor.state.setModified(false);
     return true;
 }
 
-bool SaveDocumentAs(Editor& editor)
+bool saveDocumentAs(Editor& editor)
 {
-    platform::CommonDialog& dialog = editor.platform.dialog;
+    platform::FileDialog& dialog = editor.platform.dialog;
     prepareDialog(dialog);
-    const bool chosen = dialog.ShowSave();
-    editor.window.enable({Item::F3, Item::F4, Item::M2});
+    const bool chosen = dialog.showSave();
+    editor.state.setEnabled({MenuItem::Save, MenuItem::SaveAs, MenuItem::TagsMenu}, true);
     if (!chosen)
         return false;
 
-    const QString path = dialog.FileName;
+    const QString path = dialog.fileName;
     if (!writeDocument(editor, path))
         return false;
-    editor.window.setCurrentFile(path);
-    dialog.FileName.clear();
-    editor.window.setModified(0);
+    editor.state.setCurrentFile(path);
+    dialog.fileName.clear();
+    editor.state.setModified(false);
     return true;
 }
 
-void F3_Click(Editor& editor)
+void showInBrowser(Editor& editor)
 {
-    SaveDocument(editor);
-}
-
-void F4_Click(Editor& editor)
-{
-    SaveDocumentAs(editor);
+    // Nothing written, nothing to show: Save As was cancelled, or the save
+    // failed and has said so.
+    if (!saveDocument(editor))
+        return;
+    const QString path = editor.state.currentFile();
+    if (!editor.platform.browser.showFile(path))
+        editor.tell(u"ブラウザを起動できませんでした。ファイルは保存されています。\n\n%1"_s.arg(path),
+                    Icon::Critical);
 }
 
 } // namespace mx::document

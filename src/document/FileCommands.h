@@ -2,20 +2,23 @@
 
 namespace mx {
 struct Editor;
-namespace document {
+}
+
+namespace mx::document {
 
 // Open: reads the whole file first, so that a file that cannot be read
 // changes nothing.
-void F2_Click(mx::Editor& editor);
+void openDocument(Editor& editor);
+
 // Save: to the current file, or through Save As when there is none.
-void F3_Click(mx::Editor& editor);
 // Save As: asks for a name, writes, and makes it the current file.
-void F4_Click(mx::Editor& editor);
+// Both return true only when a file was written; the modified flag is
+// cleared then and only then.
+bool saveDocument(Editor& editor);
+bool saveDocumentAs(Editor& editor);
 
-// Save's work, for the commands that save before they go on. True only when
-// a file was written; the modified flag is cleared then and only then.
-bool SaveDocument(mx::Editor& editor);
-bool SaveDocumentAs(mx::Editor& editor);
+// Show in browser: saves the document as Save does, then asks the desktop to
+// show the file in its web browser, without waiting for it.
+void showInBrowser(Editor& editor);
 
-} // namespace document
-} // namespace mx
+} // namespace mx::document

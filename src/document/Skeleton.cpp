@@ -1,44 +1,46 @@
 #include "Skeleton.h"
 
-#include "app/Editor.h"
-#include "app/Text1.h"
+#include "core/Editor.h"
+#include "core/EditorState.h"
+#include "core/TextArea.h"
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace mx::document {
 
-const QString& SkeletonHead()
+const QString& skeletonHead()
 {
-    static const QString head =
-        u"<HTML>\r\n<HEAD>\r\n<TITLE></TITLE>\r\n</HEAD>\r\n<BODY>\r\n<PRE>\r\n"_s;
+    static const QString head = u"<HTML>\r\n<HEAD>\r\n<TITLE></TITLE>\r\n</HEAD>\r\n<BODY>\r\n<PRE>\r\n"_s;
     return head;
 }
 
-const QString& SkeletonTail()
+const QString& skeletonTail()
 {
     static const QString tail = u"\r\n\r\n</PRE>\r\n</BODY>\r\n</HTML>"_s;
     return tail;
 }
 
-QString Skeleton(const QString& body)
+QString skeleton(const QString& body)
 {
-    return SkeletonHead() + body + SkeletonTail();
+    return skeletonHead() + body + skeletonTail();
 }
 
-void F1_Click(mx::Editor& editor)
+void newDocument(Editor& editor)
 {
-    editor.text.SetText(Skeleton(QString()));
-    editor.window.enable({Item::F3, Item::F4, Item::M2, Item::IE});
-    editor.window.setEnabled(Item::BASE, false);
-    editor.window.setCurrentFile(QString());
-    editor.window.setFileFormat(FileFormat());
+    editor.text.setText(skeleton(QString()));
+    editor.state.setEnabled({MenuItem::Save, MenuItem::SaveAs, MenuItem::TagsMenu, MenuItem::ShowInBrowser},
+                            true);
+    // A fresh skeleton needs no second one around it.
+    editor.state.setEnabled(MenuItem::BasicTags, false);
+    editor.state.setCurrentFile(QString());
+    editor.state.setFileFormat(FileFormat());
 }
 
-void BASE_Click(mx::Editor& editor)
+void wrapInSkeleton(Editor& editor)
 {
     // Edits at both ends leave the old text in place, however long it is.
-    editor.text.Surround(SkeletonHead(), SkeletonTail());
-    editor.window.enable({Item::F3, Item::F4, Item::IE});
+    editor.text.surround(skeletonHead(), skeletonTail());
+    editor.state.setEnabled({MenuItem::Save, MenuItem::SaveAs, MenuItem::ShowInBrowser}, true);
 }
 
 } // namespace mx::document

@@ -1,22 +1,21 @@
 #pragma once
 #include <QString>
 
+namespace mx {
+struct Editor;
+}
+
 namespace mx::document {
 
 // The fixed frame of a page: six lines of head, then the tail that closes it.
-const QString& SkeletonHead();
-const QString& SkeletonTail();
-// The text between head and tail; New is Skeleton(""), basic tags Skeleton(text).
-QString Skeleton(const QString& body);
+const QString& skeletonHead();
+const QString& skeletonTail();
+// The text between head and tail; New is skeleton(""), basic tags skeleton(text).
+QString skeleton(const QString& body);
+
+// New: the empty skeleton, no current file.
+void newDocument(Editor& editor);
+// Basic tags: the skeleton around the text that is there.
+void wrapInSkeleton(Editor& editor);
 
 } // namespace mx::document
-
-namespace mx {
-struct Editor;
-namespace document {
-// New: the empty skeleton, no current file.
-void F1_Click(mx::Editor& editor);
-// Basic tags: the skeleton around the text that is there.
-void BASE_Click(mx::Editor& editor);
-} // namespace document
-} // namespace mx

@@ -1,11 +1,11 @@
 #include "Frames.h"
 
-#include "app/Editor.h"
-#include "app/Text1.h"
-#include "links/ReferencedFile.h"
-#include "platform/CommonDialog.h"
+#include "core/Editor.h"
+#include "core/ReferencedFile.h"
+#include "core/SnippetInsertion.h"
+#include "core/TextArea.h"
+#include "platform/FileDialog.h"
 #include "platform/Platform.h"
-#include "tags/InsertSnippet.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -19,66 +19,78 @@ const QString kHeadEnd = u"</HEAD>"_s;
 
 } // namespace
 
-QString FramesetSnippet(const QString& opening, const QString& closing)
+QString framesetSnippet(const QString& opening, const QString& closing)
 {
     return opening + u"\"*,*\">\r\n\r\n"_s + closing + u"\r\n"_s;
 }
 
-QString FrameEntrySnippet(const QString& link)
+QString frameEntrySnippet(const QString& link)
 {
     return u"<FRAME SRC=\""_s + link + u"\" NAME=\"\" RESIZE>\r\n"_s;
 }
 
-QString BaseTargetLine()
+QString baseTargetLine()
 {
     return u"<BASE TARGET=\"\">\r\n"_s;
 }
 
-void SplitFrameset(Editor& editor, const QString& opening)
+const QString& frameFilter()
 {
-    Text1& text = editor.text;
+    static const QString filter =
+        u"HTML(*.htm)|*.htm|HTML(*.html)|*.html|すべて(*.*)|*.*|EXCEL(*.xls)|*.xls|"
+        u"Word(*.doc)|*.doc|一太郎8(*.jtd)|*.jtd|Text(*.txt)|*.txt|JPEG(*.jpg)|*.jpg|"
+        u"JPEG(*.jpeg)|*.jpeg|GIF(*.gif)|*.gif"_s;
+    return filter;
+}
+
+void splitFrameset(Editor& editor, const QString& opening)
+{
+    TextArea& text = editor.text;
     // A frameset already there is where the new one opens; it is not closed
     // again, the old end tag serving for it.
-    qsizetype at = text.Find(kFramesetEnd);
-    const QString& tag = at ? kFramesetEnd : kBody;
-    const QString closing = at ? QString() : kFramesetEnd;
-    if (!at)
-        at = text.Find(kBody);
+    qsizetype at = text.indexOf(kFramesetEnd);
+    const bool nested = at >= 0;
+    const QString& tag = nested ? kFramesetEnd : kBody;
+    const QString closing = nested ? QString() : kFramesetEnd;
+    if (!nested)
+        at = text.indexOf(kBody);
 
-    text.SetFocus();
-    if (!at)
+    text.setFocus();
+    if (at < 0)
         return;
-    text.SetSelStart(at - 1);
-    text.SetSelLength(tag.size());
-    tags::InsertSnippet(editor, FramesetSnippet(opening, closing));
+    text.select(at, tag.size());
+    insertSnippet(editor, framesetSnippet(opening, closing));
 }
 
-void ROWS_fr_Click(Editor& editor)
+void splitFramesetRows(Editor& editor)
 {
-    SplitFrameset(editor, QString::fromUtf16(kRowsOpening));
+    splitFrameset(editor, QString::fromUtf16(kRowsOpening));
 }
 
-void COLS_fr_Click(Editor& editor)
+void splitFramesetColumns(Editor& editor)
 {
-    SplitFrameset(editor, QString::fromUtf16(kColsOpening));
+    splitFrameset(editor, QString::fromUtf16(kColsOpening));
 }
 
-void FILES_fr_Click(Editor& editor)
+void insertFrameEntry(Editor& editor)
 {
-    links::InsertReferencedFile(editor, links::FrameFilter(), FrameEntrySnippet);
+    insertReferencedFile(editor, frameFilter(), frameEntrySnippet);
 }
 
-void TARGET_fr_Click(Editor& editor)
+void insertBaseTarget(Editor& editor)
 {
-    Text1& text = editor.text;
-    const qsizetype at = text.Find(kHeadEnd);
-    text.SetFocus();
-    if (!at)
+    TextArea& text = editor.text;
+    const qsizetype at = text.indexOf(kHeadEnd);
+    text.setFocus();
+    if (at < 0)
         return;
     // Only the new line is edited: one undo step, and the clipboard is not ours to use.
-    text.InsertAt(at - 1, BaseTargetLine());
-    text.SetSelStart(0);
-    editor.platform.dialog.FileName.clear();
+    text.insertAt(at, baseTargetLine());
+    text.setCaret(0);
+    // Like the commands that pick a file, it leaves the dialog without a
+    // name, so a name kept by a failed insertion does not come back on the
+    // next Cancel.
+    editor.platform.dialog.fileName.clear();
 }
 
 } // namespace mx::frames

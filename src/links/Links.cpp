@@ -1,12 +1,10 @@
 #include "Links.h"
 
-#include "ReferencedFile.h"
-#include "app/Editor.h"
+#include "core/Editor.h"
+#include "core/ReferencedFile.h"
+#include "core/SnippetInsertion.h"
 #include "platform/InputBox.h"
 #include "platform/Platform.h"
-#include "tags/InsertSnippet.h"
-
-#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -14,61 +12,55 @@ namespace mx::links {
 
 namespace {
 
-constexpr tags::PointTag kAnchorTags[] = {
-    {u"J2", u"<A HREF=\"#\">   </A>"},
-    {u"J3", u"<A NAME=\"\">   </A>"},
-    // Exactly so, the space and the bare #TOP included: pages made with it carry this text.
-    {u"TO_TOP", u"<A HREF= #TOP>先頭へ</A>"},
-};
-
 const QString kScheme = u"http://"_s;
 
 } // namespace
 
-QString LinkSnippet(const QString& target)
+QString linkSnippet(const QString& target)
 {
     return u"<A HREF=\""_s + target + u"\">   </A>"_s;
 }
 
-QString UrlAddress(const QString& typed)
+QString urlAddress(const QString& typed)
 {
     return typed.startsWith(kScheme) ? typed : kScheme + typed;
 }
 
-QString ImageSnippet(const QString& link)
+QString imageSnippet(const QString& link)
 {
     return u"<IMG SRC=\""_s + link + u"\" BORDER=0>\r\n"_s;
 }
 
-std::span<const tags::PointTag> AnchorTags()
+const QString& linkFilter()
 {
-    return kAnchorTags;
+    static const QString filter =
+        u"すべて(*.*)|*.*|EXCEL(*.xls)|*.xls|Word(*.doc)|*.doc|一太郎8(*.jtd)|*.jtd|"
+        u"Text(*.txt)|*.txt|HTML(*.htm)|*.htm|HTML(*.html)|*.html|JPEG(*.jpg)|*.jpg|"
+        u"JPEG(*.jpeg)|*.jpeg|GIF(*.gif)|*.gif"_s;
+    return filter;
 }
 
-const tags::PointTag* FindAnchorTag(QStringView control)
+const QString& imageFilter()
 {
-    const auto rows = AnchorTags();
-    const auto it = std::find_if(rows.begin(), rows.end(), [&](const tags::PointTag& row) {
-        return control == QStringView(row.control);
-    });
-    return it == rows.end() ? nullptr : &*it;
+    static const QString filter = u"すべて(*.*)|*.*|JPEG(*.jpg)|*.jpg|JPEG(*.jpeg)|*.jpeg|GIF(*.gif)|*.gif"_s;
+    return filter;
 }
 
-void J1_Click(Editor& editor)
+void insertLinkToFile(Editor& editor)
 {
-    InsertReferencedFile(editor, LinkFilter(), LinkSnippet);
+    insertReferencedFile(editor, linkFilter(), linkSnippet);
 }
 
-void URL_Click(Editor& editor)
+void insertLinkToUrl(Editor& editor)
 {
-    const QString typed =
-        editor.platform.input.Show(u"アドレス(http://)"_s, u"アドレス入力"_s, QString());
-    tags::InsertSnippet(editor, LinkSnippet(UrlAddress(typed)));
+    // Cancel gives the empty string, and so the bare scheme: the tag still goes in.
+    const QString typed = editor.platform.input.getText(u"アドレス(http://)"_s, u"アドレス入力"_s, QString());
+    insertSnippet(editor, linkSnippet(urlAddress(typed)));
 }
 
-void T2_Click(Editor& editor)
+void insertImage(Editor& editor)
 {
-    InsertReferencedFile(editor, ImageFilter(), ImageSnippet);
+    insertReferencedFile(editor, imageFilter(), imageSnippet);
 }
 
 } // namespace mx::links

@@ -8,7 +8,7 @@ class Browser {
 public:
     virtual ~Browser() = default;
     // false when no browser could be started.
-    virtual bool Show(const QString& path) = 0;
+    virtual bool showFile(const QString& path) = 0;
 };
 
 } // namespace mx::platform

@@ -9,9 +9,9 @@ namespace mx::platform {
 class Clipboard {
 public:
     virtual ~Clipboard() = default;
-    virtual bool SetText(const QString& text) = 0;
+    virtual bool setText(const QString& text) = 0;
     // nullopt when the clipboard cannot be read or holds no text.
-    virtual std::optional<QString> GetText() = 0;
+    virtual std::optional<QString> text() = 0;
 };
 
 } // namespace mx::platform

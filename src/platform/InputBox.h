@@ -3,11 +3,12 @@
 
 namespace mx::platform {
 
-// Modal one-line input. Returns what was typed on OK, the empty string on Cancel.
+// Modal one-line input.
 class InputBox {
 public:
     virtual ~InputBox() = default;
-    virtual QString Show(const QString& prompt, const QString& title, const QString& initial) = 0;
+    // What was typed on OK, the empty string on Cancel.
+    virtual QString getText(const QString& prompt, const QString& title, const QString& initial) = 0;
 };
 
 } // namespace mx::platform

@@ -14,17 +14,17 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace mx::platform {
 
-QString StartFolder()
+QString startFolder()
 {
     return QDir::homePath();
 }
 
-QWidget* DialogParent()
+QWidget* dialogParent()
 {
     return QApplication::activeWindow();
 }
 
-bool QtClipboard::SetText(const QString& text)
+bool QtClipboard::setText(const QString& text)
 {
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (!clipboard)
@@ -35,7 +35,7 @@ bool QtClipboard::SetText(const QString& text)
     return data && data->hasText();
 }
 
-std::optional<QString> QtClipboard::GetText()
+std::optional<QString> QtClipboard::text()
 {
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (!clipboard)
@@ -46,64 +46,34 @@ std::optional<QString> QtClipboard::GetText()
     return data->text();
 }
 
-Answer QtMessageBox::Show(const QString& text, int style, const QString& title)
+Answer QtMessageBox::show(const QString& text, const QString& title, Icon icon, Buttons buttons)
 {
-    QMessageBox box(DialogParent());
+    QMessageBox box(dialogParent());
     box.setText(text);
     box.setWindowTitle(title.isEmpty() ? QApplication::applicationDisplayName() : title);
-
-    using B = QMessageBox::StandardButton;
-    struct Set {
-        QList<B> buttons;
-    };
-    static const Set sets[] = {
-        {{B::Ok}},
-        {{B::Ok, B::Cancel}},
-        {{B::Abort, B::Retry, B::Ignore}},
-        {{B::Yes, B::No, B::Cancel}},
-        {{B::Yes, B::No}},
-        {{B::Retry, B::Cancel}},
-    };
-    const int kind = style & 7;
-    const Set& set = sets[kind < 6 ? kind : 0];
-    for (B b : set.buttons)
-        box.addButton(b);
-    const int defaultIndex = (style >> 8) & 3;
-    box.setDefaultButton(set.buttons.value(defaultIndex, set.buttons.first()));
-    if (set.buttons.contains(B::Cancel))
-        box.setEscapeButton(B::Cancel);
-    else if (set.buttons.contains(B::No))
-        box.setEscapeButton(B::No);
-
-    switch (style & 0x70) {
-    case Style::Critical: box.setIcon(QMessageBox::Critical); break;
-    case Style::Question: box.setIcon(QMessageBox::Question); break;
-    case Style::Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case Style::Information: box.setIcon(QMessageBox::Information); break;
-    default: box.setIcon(QMessageBox::NoIcon); break;
+    switch (icon) {
+    case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case Icon::Information: box.setIcon(QMessageBox::Information); break;
+    case Icon::Question: box.setIcon(QMessageBox::Question); break;
+    case Icon::Warning: box.setIcon(QMessageBox::Warning); break;
+    case Icon::Critical: box.setIcon(QMessageBox::Critical); break;
     }
-
+    if (buttons == Buttons::Ok) {
+        box.setStandardButtons(QMessageBox::Ok);
+        box.exec();
+        return Answer::Ok;
+    }
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
     box.exec();
-    switch (box.standardButton(box.clickedButton())) {
-    case B::Yes: return Answer::Yes;
-    case B::No: return Answer::No;
-    case B::Cancel: return Answer::Cancel;
-    case B::Abort: return Answer::Abort;
-    case B::Retry: return Answer::Retry;
-    case B::Ignore: return Answer::Ignore;
-    default: break;
-    }
-    // Closed by the title bar or Escape without an escape button.
-    if (set.buttons.contains(B::Cancel))
-        return Answer::Cancel;
-    if (set.buttons.contains(B::No))
-        return Answer::No;
-    return Answer::Ok;
+    // The title bar's close button counts as No, like Escape.
+    return box.standardButton(box.clickedButton()) == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
-QString QtInputBox::Show(const QString& prompt, const QString& title, const QString& initial)
+QString QtInputBox::getText(const QString& prompt, const QString& title, const QString& initial)
 {
-    QInputDialog dialog(DialogParent());
+    QInputDialog dialog(dialogParent());
     dialog.setInputMode(QInputDialog::TextInput);
     dialog.setWindowTitle(title);
     dialog.setLabelText(prompt);
@@ -113,7 +83,7 @@ QString QtInputBox::Show(const QString& prompt, const QString& title, const QStr
     return dialog.textValue();
 }
 
-QStringList NameFilters(const QString& filter)
+QStringList nameFilters(const QString& filter)
 {
     const QStringList parts = filter.split(u'|');
     QStringList filters;
@@ -136,19 +106,21 @@ QStringList NameFilters(const QString& filter)
     return filters;
 }
 
-std::optional<QString> QtCommonDialog::run(const Request& request)
+std::optional<QString> QtFileDialog::run(const Request& request)
 {
-    QFileDialog dialog(DialogParent());
+    QFileDialog dialog(dialogParent());
     // Qt's own dialog speaks the translations we load; the portal's might not.
     dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails
                       | QFileDialog::DontConfirmOverwrite);
     dialog.setAcceptMode(request.mode == Mode::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(request.mode == Mode::Save ? QFileDialog::AnyFile : QFileDialog::AnyFile);
-    const QStringList filters = NameFilters(request.filter);
+    // Open too takes a name that does not exist yet: a link may point at a
+    // page still to be written, and Open says itself when a file is missing.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    const QStringList filters = nameFilters(request.filter);
     dialog.setNameFilters(filters);
     if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
         dialog.selectNameFilter(filters[request.filterIndex - 1]);
-    dialog.setDirectory(request.initDir);
+    dialog.setDirectory(request.initialFolder);
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted)
@@ -159,7 +131,7 @@ std::optional<QString> QtCommonDialog::run(const Request& request)
     return QDir::toNativeSeparators(chosen.first());
 }
 
-bool QtBrowser::Show(const QString& path)
+bool QtBrowser::showFile(const QString& path)
 {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }

@@ -45,7 +45,7 @@ QString tooLarge(qint64 limit)
 
 } // namespace
 
-ReadResult QtTextFiles::Read(const QString& path, qint64 limit)
+ReadResult QtTextFiles::read(const QString& path, qint64 limit)
 {
     if (path.isEmpty())
         return {{}, u"ファイル名が空です。"_s};
@@ -89,7 +89,7 @@ ReadResult QtTextFiles::Read(const QString& path, qint64 limit)
     return {bytes, {}};
 }
 
-QString QtTextFiles::Write(const QString& path, const QByteArray& bytes)
+QString QtTextFiles::write(const QString& path, const QByteArray& bytes)
 {
     if (path.isEmpty())
         return u"ファイル名が空です。"_s;

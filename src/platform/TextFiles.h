@@ -16,11 +16,11 @@ class TextFiles {
 public:
     virtual ~TextFiles() = default;
     // Refuses a file longer than limit bytes without reading it.
-    virtual ReadResult Read(const QString& path, qint64 limit) = 0;
+    virtual ReadResult read(const QString& path, qint64 limit) = 0;
     // Replaces the file's contents with bytes; returns the reason on failure.
     // The old contents stay whole until the new ones are complete, except in a
     // folder that allows no new file, where the file is written in place.
-    virtual QString Write(const QString& path, const QByteArray& bytes) = 0;
+    virtual QString write(const QString& path, const QByteArray& bytes) = 0;
 };
 
 } // namespace mx::platform

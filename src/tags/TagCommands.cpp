@@ -1,22 +1,21 @@
 #include "TagCommands.h"
 
-#include "InsertSnippet.h"
-#include "app/Editor.h"
-#include "app/Text1.h"
+#include "core/Editor.h"
+#include "core/TextArea.h"
 
 namespace mx::tags {
 
-void RunWrapTag(Editor& editor, const WrapTag& tag)
+void insertWrapTag(Editor& editor, const WrapTag& tag)
 {
     // The selection's text first, then its length: the length decides.
-    const QString selection = editor.text.SelText();
-    const qsizetype length = editor.text.SelLength();
-    InsertSnippet(editor, WrapSnippet(tag, selection, length), tag.failure);
+    const QString selection = editor.text.selectedText();
+    const qsizetype length = editor.text.selectionLength();
+    insertSnippet(editor, wrapSnippet(tag, selection, length), tag.failure);
 }
 
-void RunPointTag(Editor& editor, const PointTag& tag)
+void insertPointTag(Editor& editor, const PointTag& tag)
 {
-    InsertSnippet(editor, QString::fromUtf16(tag.tag));
+    insertSnippet(editor, QString::fromUtf16(tag.text));
 }
 
 } // namespace mx::tags

@@ -8,8 +8,8 @@ struct Editor;
 namespace mx::tags {
 
 // A wrapping command: the selection in its row's tags, or the empty pair.
-void RunWrapTag(Editor& editor, const WrapTag& tag);
-// A point command: the row's tag in place of the selection.
-void RunPointTag(Editor& editor, const PointTag& tag);
+void insertWrapTag(Editor& editor, const WrapTag& tag);
+// A point command: the row's text in place of the selection.
+void insertPointTag(Editor& editor, const PointTag& tag);
 
 } // namespace mx::tags

@@ -44,50 +44,52 @@ constexpr PointTag kPointTags[] = {
     {u"T6", u"<HR>"},
     {u"T8", u"<BR>"},
     {u"T9", u"<P>"},
+    // The anchors that need nothing from the user: jump, name, to the top.
+    {u"J2", u"<A HREF=\"#\">   </A>"},
+    {u"J3", u"<A NAME=\"\">   </A>"},
+    // Exactly so, the space and the bare #TOP included: pages made with it carry this text.
+    {u"TO_TOP", u"<A HREF= #TOP>先頭へ</A>"},
 };
 
 template <typename Row>
 const Row* findRow(std::span<const Row> rows, QStringView control)
 {
-    const auto it = std::find_if(rows.begin(), rows.end(), [&](const Row& row) {
-        return control == QStringView(row.control);
-    });
+    const auto it = std::find_if(rows.begin(), rows.end(),
+                                 [&](const Row& row) { return control == QStringView(row.control); });
     return it == rows.end() ? nullptr : &*it;
 }
 
 } // namespace
 
-std::span<const WrapTag> WrapTags()
+std::span<const WrapTag> wrapTags()
 {
     return kWrapTags;
 }
 
-std::span<const PointTag> PointTags()
+std::span<const PointTag> pointTags()
 {
     return kPointTags;
 }
 
-const WrapTag* FindWrapTag(QStringView control)
+const WrapTag* findWrapTag(QStringView control)
 {
-    return findRow(WrapTags(), control);
+    return findRow(wrapTags(), control);
 }
 
-const PointTag* FindPointTag(QStringView control)
+const PointTag* findPointTag(QStringView control)
 {
-    return findRow(PointTags(), control);
+    return findRow(pointTags(), control);
 }
 
-QString WrapSnippet(const WrapTag& tag, const QString& selection, qsizetype selectionLength)
+QString wrapSnippet(const WrapTag& tag, const QString& selection, qsizetype selectionLength)
 {
     const QString open = QString::fromUtf16(tag.open);
     const QString close = QString::fromUtf16(tag.close);
     const bool selected = selectionLength != 0;
     switch (tag.shape) {
     case Shape::BlockWrap:
-        return selected ? open + u"\r\n"_s + selection + u"\r\n"_s + close
-                        : open + u"\r\n\r\n"_s + close;
-    case Shape::InlineWrap:
-        return selected ? open + selection + close : open + u"  "_s + close;
+        return selected ? open + u"\r\n"_s + selection + u"\r\n"_s + close : open + u"\r\n\r\n"_s + close;
+    case Shape::InlineWrap: return selected ? open + selection + close : open + u"  "_s + close;
     }
     return QString();
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "core/SnippetInsertion.h"
+
 #include <QString>
 #include <QStringView>
 #include <span>
@@ -6,16 +8,12 @@
 namespace mx::tags {
 
 enum class Shape {
-    BlockWrap,  // open, CR LF, selection, CR LF, close
+    BlockWrap, // open, CR LF, selection, CR LF, close
     InlineWrap, // open, selection, close; two spaces hold the place of none
 };
 
-// How a command treats a failing step of the insertion.
-enum class Failure {
-    Stop,    // the step ends the command, and the user is told
-    CarryOn, // the step is skipped silently and the command goes on
-};
-
+// A command that puts a pair of tags around the selection. The key is the
+// control name of its menu item.
 struct WrapTag {
     const char16_t* control;
     const char16_t* open;
@@ -24,18 +22,20 @@ struct WrapTag {
     Failure failure = Failure::Stop;
 };
 
+// A command that puts a fixed text in place of the selection or at the caret.
 struct PointTag {
     const char16_t* control;
-    const char16_t* tag;
+    const char16_t* text;
 };
 
-std::span<const WrapTag> WrapTags();
-std::span<const PointTag> PointTags();
-const WrapTag* FindWrapTag(QStringView control);
-const PointTag* FindPointTag(QStringView control);
+std::span<const WrapTag> wrapTags();
+std::span<const PointTag> pointTags();
+// nullptr when no row has that control name.
+const WrapTag* findWrapTag(QStringView control);
+const PointTag* findPointTag(QStringView control);
 
 // The snippet of a wrapping command: around the selection when there is one
 // (selectionLength != 0), or the empty pair.
-QString WrapSnippet(const WrapTag& tag, const QString& selection, qsizetype selectionLength);
+QString wrapSnippet(const WrapTag& tag, const QString& selection, qsizetype selectionLength);
 
 } // namespace mx::tags

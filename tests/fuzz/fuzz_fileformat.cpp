@@ -10,7 +10,7 @@
 //   line ends, and exactly the file's own when it used one style throughout.
 //   The Japanese legacy encodings have characters with two codes (NEC and
 //   IBM rows of Windows Japanese), which come back in one of them.
-#include "document/FileFormat.h"
+#include "core/FileFormat.h"
 
 #include <QByteArray>
 #include <QList>
@@ -21,7 +21,7 @@
 #include <cstdlib>
 
 using namespace Qt::Literals::StringLiterals;
-using namespace mx::document;
+using namespace mx;
 
 namespace {
 
@@ -94,7 +94,7 @@ QString readAs(const QByteArray& bytes, const FileFormat& format, bool* error)
 bool isSingleCode(const QString& encoding)
 {
     return encoding == u"UTF-8"_s || encoding == u"UTF-16LE"_s || encoding == u"UTF-16BE"_s
-        || encoding == u"ISO-8859-1"_s;
+           || encoding == u"ISO-8859-1"_s;
 }
 
 // The file's bytes as units of its encoding, to find its line ends.
@@ -118,7 +118,7 @@ LineEnds fileLineEnds(const QByteArray& bytes, const FileFormat& format)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray file(reinterpret_cast<const char*>(data), qsizetype(size));
-    const DecodedFile decoded = DecodeFile(file);
+    const DecodedFile decoded = decodeFile(file);
     if (!decoded.ok())
         return 0;
 
@@ -129,7 +129,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (decoded.format.finalLineEnd != decoded.text.endsWith(u"\r\n"_s))
         fail("the final line end is not where the format says", decoded, decoded.text.toUtf8());
 
-    const EncodedFile encoded = EncodeFile(decoded.text, decoded.format);
+    const EncodedFile encoded = encodeFile(decoded.text, decoded.format);
     if (!encoded.ok())
         fail("a character read from the file cannot be written back", decoded,
              QStringView(QChar::fromUcs4(encoded.unencodable)).toUtf8());

@@ -3,7 +3,7 @@
 // answer from scripts the test sets up.
 #include "platform/Browser.h"
 #include "platform/Clipboard.h"
-#include "platform/CommonDialog.h"
+#include "platform/FileDialog.h"
 #include "platform/InputBox.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
@@ -20,33 +20,34 @@ namespace mx::test {
 
 class FakeClipboard final : public platform::Clipboard {
 public:
-    QString text;
+    QString contents;
     bool failSet = false;
     bool failGet = false;
-    QList<QString> sets; // every SetText, in order
+    QList<QString> sets; // every setText, in order
     int gets = 0;
 
-    bool SetText(const QString& value) override
+    bool setText(const QString& value) override
     {
         sets << value;
         if (failSet)
             return false;
-        text = value;
+        contents = value;
         return true;
     }
-    std::optional<QString> GetText() override
+    std::optional<QString> text() override
     {
         ++gets;
         if (failGet)
             return std::nullopt;
-        return text;
+        return contents;
     }
 };
 
 struct ShownMessage {
     QString text;
-    int style;
     QString title;
+    platform::Icon icon;
+    platform::Buttons buttons;
 };
 
 class FakeMessageBox final : public platform::MessageBox {
@@ -54,12 +55,13 @@ public:
     QList<ShownMessage> shown;
     QQueue<platform::Answer> answers; // default: Yes for a question, OK otherwise
 
-    platform::Answer Show(const QString& text, int style, const QString& title) override
+    platform::Answer show(const QString& text, const QString& title, platform::Icon icon,
+                          platform::Buttons buttons) override
     {
-        shown << ShownMessage{text, style, title};
+        shown << ShownMessage{text, title, icon, buttons};
         if (!answers.isEmpty())
             return answers.dequeue();
-        return (style & 7) == platform::Style::YesNo ? platform::Answer::Yes : platform::Answer::Ok;
+        return buttons == platform::Buttons::YesNo ? platform::Answer::Yes : platform::Answer::Ok;
     }
 };
 
@@ -74,14 +76,14 @@ public:
     QList<AskedInput> asked;
     QQueue<QString> answers; // empty: Cancel
 
-    QString Show(const QString& prompt, const QString& title, const QString& initial) override
+    QString getText(const QString& prompt, const QString& title, const QString& initial) override
     {
         asked << AskedInput{prompt, title, initial};
         return answers.isEmpty() ? QString() : answers.dequeue();
     }
 };
 
-class FakeCommonDialog final : public platform::CommonDialog {
+class FakeFileDialog final : public platform::FileDialog {
 public:
     QList<Request> requests;
     QQueue<std::optional<QString>> answers; // nullopt or empty queue: Cancel
@@ -99,7 +101,7 @@ public:
     QList<QString> shown;
     bool fail = false;
 
-    bool Show(const QString& path) override
+    bool showFile(const QString& path) override
     {
         shown << path;
         return !fail;
@@ -110,36 +112,41 @@ public:
 // to fail and remembers what it was asked.
 class FakeTextFiles final : public platform::TextFiles {
 public:
-    QString failRead;  // non-empty: Read fails with this reason
+    QString failRead; // non-empty: Read fails with this reason
     QString failWrite; // non-empty: Write fails with this reason
     QList<QString> reads;
     QList<QString> writes;
     std::function<void()> duringRead; // runs while a read is under way
 
-    platform::ReadResult Read(const QString& path, qint64 limit) override
+    platform::ReadResult read(const QString& path, qint64 limit) override
     {
         reads << path;
         if (duringRead)
             duringRead();
         if (!failRead.isEmpty())
             return {{}, failRead};
-        return real.Read(path, limit);
+        return real.read(path, limit);
     }
-    QString Write(const QString& path, const QByteArray& bytes) override
+    QString write(const QString& path, const QByteArray& bytes) override
     {
         writes << path;
         if (!failWrite.isEmpty())
             return failWrite;
-        return real.Write(path, bytes);
+        return real.write(path, bytes);
     }
 
 private:
     platform::QtTextFiles real;
 };
 
+// The fakes, owned together; the services refer to them, so the set is never copied.
 struct FakePlatform {
+    FakePlatform() = default;
+    FakePlatform(const FakePlatform&) = delete;
+    FakePlatform& operator=(const FakePlatform&) = delete;
+
     FakeClipboard clipboard;
-    FakeCommonDialog dialog;
+    FakeFileDialog dialog;
     FakeMessageBox messages;
     FakeInputBox input;
     FakeBrowser browser;

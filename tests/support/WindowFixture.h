@@ -2,8 +2,8 @@
 // The real window over fake desktop services, shown offscreen and activated
 // as at start-up.
 #include "FakePlatform.h"
-#include "app/Form1.h"
-#include "app/Text1.h"
+#include "app/MainWindow.h"
+#include "core/TextArea.h"
 
 #include <memory>
 
@@ -11,31 +11,25 @@ namespace mx::test {
 
 struct WindowFixture {
     FakePlatform fake;
-    std::unique_ptr<Form1> window;
+    std::unique_ptr<MainWindow> window;
 
-    WindowFixture()
-        : window(std::make_unique<Form1>(fake.services))
-    {
-        window->Form_Load();
-        window->show();
-    }
+    WindowFixture() : window(std::make_unique<MainWindow>(fake.services)) { window->show(); }
     ~WindowFixture()
     {
         // Tests end with the window as they left it; no question on the way out.
-        window->state().setModified(0);
+        window->state().setModified(false);
     }
 
-    Text1& text() { return window->text(); }
-    WindowState& state() { return window->state(); }
+    TextArea& text() { return window->textArea(); }
+    EditorState& state() { return window->state(); }
     void trigger(const QString& control) { window->trigger(control); }
     FakeClipboard& clipboard() { return fake.clipboard; }
 
     // Puts text in and selects [start, start + length) in document terms.
     void setText(const QString& value, qsizetype start = 0, qsizetype length = 0)
     {
-        text().SetText(value);
-        text().SetSelStart(start);
-        text().SetSelLength(length);
+        text().setText(value);
+        text().select(start, length);
     }
 };
 

@@ -1,4 +1,4 @@
-#include "Text1.h"
+#include "TextArea.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -40,20 +40,19 @@ QString fromWidgetText(const QString& text)
 void replace(QTextCursor& cursor, const QString& text)
 {
     cursor.beginEditBlock();
-    cursor.insertText(Text1::toWidgetText(text));
+    cursor.insertText(TextArea::toWidgetText(text));
     cursor.endEditBlock();
 }
 
 } // namespace
 
-Text1::Text1(QPlainTextEdit* widget, QObject* parent)
-    : QObject(parent), edit_(widget)
+TextArea::TextArea(QPlainTextEdit* widget, QObject* parent) : QObject(parent), edit_(widget)
 {
-    connect(edit_, &QPlainTextEdit::textChanged, this, &Text1::Change);
+    connect(edit_, &QPlainTextEdit::textChanged, this, &TextArea::changed);
     edit_->installEventFilter(this);
 }
 
-bool Text1::eventFilter(QObject* watched, QEvent* event)
+bool TextArea::eventFilter(QObject* watched, QEvent* event)
 {
     // Shift+Return would put a Unicode line separator into the page: a
     // character no Japanese code page holds and no browser breaks a line at.
@@ -62,8 +61,7 @@ bool Text1::eventFilter(QObject* watched, QEvent* event)
         auto* key = static_cast<QKeyEvent*>(event);
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
             && (key->modifiers() & Qt::ShiftModifier)) {
-            QKeyEvent plain(QEvent::KeyPress, key->key(), key->modifiers() & ~Qt::ShiftModifier,
-                            u"\r"_s);
+            QKeyEvent plain(QEvent::KeyPress, key->key(), key->modifiers() & ~Qt::ShiftModifier, u"\r"_s);
             QCoreApplication::sendEvent(edit_, &plain);
             return true;
         }
@@ -71,7 +69,7 @@ bool Text1::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-QString Text1::toWidgetText(QString text)
+QString TextArea::toWidgetText(QString text)
 {
     const qsizetype first = text.indexOf(u'\r');
     if (first < 0)
@@ -94,13 +92,13 @@ QString Text1::toWidgetText(QString text)
     return text;
 }
 
-QString Text1::Text() const
+QString TextArea::text() const
 {
     // toPlainText() would turn no-break spaces into spaces.
     return fromWidgetText(edit_->document()->toRawText());
 }
 
-void Text1::SetText(const QString& text)
+void TextArea::setText(const QString& text)
 {
     QTextCursor cursor(edit_->document());
     cursor.select(QTextCursor::Document);
@@ -110,29 +108,29 @@ void Text1::SetText(const QString& text)
     edit_->setTextCursor(cursor);
 }
 
-void Text1::Load(QString text)
+void TextArea::load(QString text)
 {
     edit_->setPlainText(toWidgetText(std::move(text)));
 }
 
-bool Text1::IsEmpty() const
+bool TextArea::isEmpty() const
 {
     return edit_->document()->isEmpty();
 }
 
-qsizetype Text1::Length() const
+qsizetype TextArea::length() const
 {
     const QTextDocument* doc = edit_->document();
     // characterCount() includes the final block separator, which is no line end.
     return qsizetype(doc->characterCount()) - 1 + (doc->blockCount() - 1);
 }
 
-QString Text1::SelText() const
+QString TextArea::selectedText() const
 {
     return fromWidgetText(edit_->textCursor().selectedText());
 }
 
-void Text1::SetSelText(const QString& text)
+void TextArea::replaceSelection(const QString& text)
 {
     // Editing through a copy moves the widget's own caret to the end of the
     // new text without a synchronous relayout; scrolling it into view waits
@@ -142,14 +140,14 @@ void Text1::SetSelText(const QString& text)
     scrollToCaretLater();
 }
 
-qsizetype Text1::toDocument(int widgetPosition) const
+qsizetype TextArea::toDocument(int widgetPosition) const
 {
     const QTextBlock block = edit_->document()->findBlock(widgetPosition);
     // Each line end before the position is one character longer in the document.
     return qsizetype(widgetPosition) + (block.isValid() ? block.blockNumber() : 0);
 }
 
-int Text1::toWidget(qsizetype documentPosition) const
+int TextArea::toWidget(qsizetype documentPosition) const
 {
     const QTextDocument* doc = edit_->document();
     if (documentPosition <= 0)
@@ -171,18 +169,18 @@ int Text1::toWidget(qsizetype documentPosition) const
     return block.position() + int(std::min(offset, lineLength));
 }
 
-qsizetype Text1::SelStart() const
+qsizetype TextArea::selectionStart() const
 {
     return toDocument(edit_->textCursor().selectionStart());
 }
 
-qsizetype Text1::SelLength() const
+qsizetype TextArea::selectionLength() const
 {
     const QTextCursor cursor = edit_->textCursor();
     return toDocument(cursor.selectionEnd()) - toDocument(cursor.selectionStart());
 }
 
-QTextCursor Text1::cursorAt(qsizetype start, qsizetype length) const
+QTextCursor TextArea::cursorAt(qsizetype start, qsizetype length) const
 {
     QTextCursor cursor(edit_->document());
     const int from = toWidget(start);
@@ -190,36 +188,36 @@ QTextCursor Text1::cursorAt(qsizetype start, qsizetype length) const
     if (length > 0) {
         // A length past the end selects to the end; adding it first could overflow.
         const qsizetype begin = toDocument(from);
-        cursor.setPosition(toWidget(begin + std::min(length, Length() - begin)),
+        cursor.setPosition(toWidget(begin + std::min(length, this->length() - begin)),
                            QTextCursor::KeepAnchor);
     }
     return cursor;
 }
 
-void Text1::SetSelStart(qsizetype start)
+void TextArea::setCaret(qsizetype position)
 {
-    edit_->setTextCursor(cursorAt(start, 0));
+    edit_->setTextCursor(cursorAt(position, 0));
 }
 
-void Text1::SetSelLength(qsizetype length)
+void TextArea::select(qsizetype start, qsizetype length)
 {
-    edit_->setTextCursor(cursorAt(SelStart(), length));
+    edit_->setTextCursor(cursorAt(start, length));
 }
 
-qsizetype Text1::Find(const QString& needle) const
+qsizetype TextArea::indexOf(const QString& needle) const
 {
     if (needle.isEmpty())
-        return 0;
+        return -1;
     const QTextDocument* doc = edit_->document();
     for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
         const qsizetype at = block.text().indexOf(needle);
         if (at >= 0)
-            return toDocument(block.position() + int(at)) + 1;
+            return toDocument(block.position() + int(at));
     }
-    return 0;
+    return -1;
 }
 
-void Text1::InsertAt(qsizetype position, const QString& text)
+void TextArea::insertAt(qsizetype position, const QString& text)
 {
     // Through a cursor of its own: the widget's caret moves with the text and
     // is not set again, which would lay the text out around it at once.
@@ -240,7 +238,7 @@ void Text1::InsertAt(qsizetype position, const QString& text)
     }
 }
 
-void Text1::scrollToCaretLater()
+void TextArea::scrollToCaretLater()
 {
     if (scrollPending_)
         return;
@@ -254,7 +252,7 @@ void Text1::scrollToCaretLater()
         Qt::QueuedConnection);
 }
 
-void Text1::Surround(const QString& before, const QString& after)
+void TextArea::surround(const QString& before, const QString& after)
 {
     // Two edits joined into one undo step: a single edit block spanning both
     // ends would have the layout redo the whole text in between.
@@ -268,15 +266,15 @@ void Text1::Surround(const QString& before, const QString& after)
     edit_->setTextCursor(cursor);
 }
 
-void Text1::SetFocus()
+void TextArea::setFocus()
 {
     edit_->setFocus(Qt::OtherFocusReason);
 }
 
-void Text1::SetMousePointer(int pointer)
+void TextArea::setBusy(bool busy)
 {
-    pointer_ = pointer;
-    edit_->viewport()->setCursor(pointer == 11 ? Qt::WaitCursor : Qt::IBeamCursor);
+    busy_ = busy;
+    edit_->viewport()->setCursor(busy ? Qt::WaitCursor : Qt::IBeamCursor);
 }
 
 } // namespace mx

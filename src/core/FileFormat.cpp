@@ -8,7 +8,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace mx::document {
+namespace mx {
 
 namespace {
 
@@ -46,8 +46,8 @@ std::optional<QString> decodeStrict(QByteArrayView bytes, const QString& encodin
     qsizetype used = 0;
     qsizetype at = 0;
     while (at < bytes.size()) {
-        const qsizetype end = chunked ? chunkEnd(bytes, std::min(at + kChunkBytes, bytes.size()))
-                                      : bytes.size();
+        const qsizetype end =
+            chunked ? chunkEnd(bytes, std::min(at + kChunkBytes, bytes.size())) : bytes.size();
         const QByteArrayView chunk = bytes.sliced(at, end - at);
         const qsizetype need = used + decoder.requiredSpace(chunk.size());
         if (need > text.size())
@@ -152,8 +152,7 @@ DecodedFile finish(QString text, FileFormat format)
 
 bool isLatin1(const QString& encoding)
 {
-    return QStringConverter::encodingForName(encoding.toLatin1().constData())
-           == QStringConverter::Latin1;
+    return QStringConverter::encodingForName(encoding.toLatin1().constData()) == QStringConverter::Latin1;
 }
 
 char32_t codePointAt(QStringView text, qsizetype at)
@@ -240,17 +239,16 @@ QStringView lineEndText(LineEnd style)
 
 } // namespace
 
-QString DeclaredCharset(QByteArrayView head)
+QString declaredCharset(QByteArrayView head)
 {
-    static const QRegularExpression meta(
-        uR"(<meta\b[^>]*?\bcharset\s*=\s*["']?\s*([A-Za-z0-9._:\-]+))"_s,
-        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression meta(uR"(<meta\b[^>]*?\bcharset\s*=\s*["']?\s*([A-Za-z0-9._:\-]+))"_s,
+                                         QRegularExpression::CaseInsensitiveOption);
     const QString text = QString::fromLatin1(head.first(std::min(head.size(), kDeclarationProbeBytes)));
     const QRegularExpressionMatch match = meta.match(text);
     return match.hasMatch() ? match.captured(1) : QString();
 }
 
-DecodedFile DecodeFile(QByteArrayView bytes)
+DecodedFile decodeFile(QByteArrayView bytes)
 {
     const QString binary = u"文字のファイルではありません（バイナリファイルのようです）。"_s;
 
@@ -282,7 +280,7 @@ DecodedFile DecodeFile(QByteArrayView bytes)
     if (bytes.first(std::min(bytes.size(), kBinaryProbeBytes)).contains('\0'))
         return {{}, {}, false, binary};
 
-    const QString declared = DeclaredCharset(bytes);
+    const QString declared = declaredCharset(bytes);
     if (!declared.isEmpty() && keepsAscii(declared)) {
         // Not chunked: a declared encoding may carry state from line to line.
         std::optional<QString> text = decodeStrict(bytes, declared, false);
@@ -302,7 +300,7 @@ DecodedFile DecodeFile(QByteArrayView bytes)
     return last;
 }
 
-EncodedFile EncodeFile(QStringView text, const FileFormat& format)
+EncodedFile encodeFile(QStringView text, const FileFormat& format)
 {
     const QStringView eol = lineEndText(format.lineEnd);
     const bool appendLineEnd = format.finalLineEnd && !(!text.isEmpty() && isLineEnd(text.back().unicode()));
@@ -354,11 +352,11 @@ EncodedFile EncodeFile(QStringView text, const FileFormat& format)
     return {std::move(bytes), 0, 0};
 }
 
-QString EncodingDisplayName(const QString& encoding)
+QString encodingDisplayName(const QString& encoding)
 {
     if (encoding.compare(u"windows-31j"_s, Qt::CaseInsensitive) == 0)
         return u"Shift_JIS"_s;
     return encoding;
 }
 
-} // namespace mx::document
+} // namespace mx

@@ -15,52 +15,52 @@ namespace mx {
 // Texts handed in may use CR LF, lone CR or lone LF; each is one line end.
 // So are U+2029 and U+FDD0/U+FDD1, which the widget can keep only as block
 // separators: they come back as CR LF.
-class Text1 : public QObject {
+class TextArea : public QObject {
     Q_OBJECT
 public:
-    explicit Text1(QPlainTextEdit* widget, QObject* parent = nullptr);
+    explicit TextArea(QPlainTextEdit* widget, QObject* parent = nullptr);
 
     QPlainTextEdit* widget() const { return edit_; }
 
     // The whole document.
-    QString Text() const;
-    // Replaces the whole document as one undo step.
-    void SetText(const QString& text);
+    QString text() const;
+    // Replaces the whole document as one undo step; the caret goes to the top.
+    void setText(const QString& text);
     // Replaces the whole document and forgets the undo history: for a fresh
     // document, where undoing back into the previous one would be a trap.
-    void Load(QString text);
-    bool IsEmpty() const;
+    void load(QString text);
+    bool isEmpty() const;
     // Length of the document in its own terms (line ends count two).
-    qsizetype Length() const;
+    qsizetype length() const;
 
-    QString SelText() const;
+    QString selectedText() const;
     // Replaces the selection (or inserts at the caret) as one undo step; the
-    // caret ends after the new text with nothing selected. Change() has been
+    // caret ends after the new text with nothing selected. changed() has been
     // emitted when this returns.
-    void SetSelText(const QString& text);
+    void replaceSelection(const QString& text);
 
-    qsizetype SelStart() const;
+    qsizetype selectionStart() const;
+    qsizetype selectionLength() const;
     // Moves the caret; nothing is selected afterwards. Clamped to the text.
-    void SetSelStart(qsizetype start);
-    qsizetype SelLength() const;
-    // Selects from SelStart onwards. Clamped to the text.
-    void SetSelLength(qsizetype length);
+    void setCaret(qsizetype position);
+    // Selects length characters from start. Clamped to the text.
+    void select(qsizetype start, qsizetype length);
 
     // First occurrence of needle (which holds no line end), exact and
-    // case-sensitive, as a position counted from 1; 0 when absent.
-    qsizetype Find(const QString& needle) const;
+    // case-sensitive, as a document position; -1 when absent.
+    qsizetype indexOf(const QString& needle) const;
     // Inserts at a document position as one undo step, without moving through
     // the clipboard. The caret and selection stay on the characters they were
     // on; a caret standing at the position ends after the new text.
-    void InsertAt(qsizetype position, const QString& text);
+    void insertAt(qsizetype position, const QString& text);
     // Puts before at the start and after at the end, as one undo step; the
     // caret ends at the start of the text.
-    void Surround(const QString& before, const QString& after);
+    void surround(const QString& before, const QString& after);
 
-    void SetFocus();
-    // 0 default, 11 busy.
-    void SetMousePointer(int pointer);
-    int MousePointer() const { return pointer_; }
+    void setFocus();
+    // The busy pointer over the text, while a command makes the user wait.
+    void setBusy(bool busy);
+    bool isBusy() const { return busy_; }
 
     // Conversions between document positions and the widget's.
     qsizetype toDocument(int widgetPosition) const;
@@ -71,7 +71,7 @@ public:
 
 Q_SIGNALS:
     // After every change of the text, from whatever source.
-    void Change();
+    void changed();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -81,8 +81,29 @@ private:
     void scrollToCaretLater();
 
     QPlainTextEdit* edit_;
-    int pointer_ = 0;
+    bool busy_ = false;
     bool scrollPending_ = false;
+};
+
+// While it lives, the text area shows the busy pointer; every way out of a
+// command takes it down, failures included.
+class BusyPointer {
+public:
+    explicit BusyPointer(TextArea& text) : text_(text) { text_.setBusy(true); }
+    ~BusyPointer() { release(); }
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+    // Takes it down early, before a message box goes up.
+    void release()
+    {
+        if (on_)
+            text_.setBusy(false);
+        on_ = false;
+    }
+
+private:
+    TextArea& text_;
+    bool on_ = true;
 };
 
 } // namespace mx

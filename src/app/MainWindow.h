@@ -1,6 +1,7 @@
 #pragma once
-#include "Editor.h"
 #include "MenuTable.h"
+#include "core/Editor.h"
+#include "core/EditorState.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -13,29 +14,27 @@ namespace mx {
 namespace platform {
 struct Platform;
 }
+class TextArea;
 
 // What to hand setWindowTitle so that the window shows the caption as it is.
-QString WindowTitle(const QString& caption);
+QString windowTitleFor(const QString& caption);
 
 // The one window: a menu bar over the text area.
-class Form1 : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit Form1(platform::Platform& platform, QWidget* parent = nullptr);
-    ~Form1() override;
+    explicit MainWindow(platform::Platform& platform, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
-    WindowState& state() { return state_; }
-    Text1& text() { return *text_; }
+    EditorState& state() { return state_; }
+    TextArea& textArea() { return *text_; }
     Editor& editor() { return editor_; }
-    // The action of a command, or the menu action of a submenu.
+    // The action of a command, or the menu action of a submenu, by control name.
     QAction* action(const QString& control) const { return actions_.value(control); }
     // Whether a command can be reached: it and every menu above it enabled.
-    bool reachable(const QString& control) const;
+    bool isReachable(const QString& control) const;
     // Runs a command as its menu item would, if it can be reached.
     void trigger(const QString& control);
-
-    // Centres the window on its screen, frame included.
-    void Form_Load();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -44,19 +43,19 @@ protected:
 private:
     void buildMenus();
     void run(const MenuEntry& entry);
-    void Form_Activate();
-    void Form_Unload();
+    void centreOnScreen();
+    void startWithEmptyText();
     void commitData(QSessionManager& manager);
-    void mirrorEnabled(Item item, bool on);
+    void mirrorEnabled(MenuItem item, bool on);
 
     QPlainTextEdit* edit_;
-    Text1* text_;
-    WindowState state_;
+    TextArea* text_;
+    EditorState state_;
     Editor editor_;
     QHash<QString, QAction*> actions_;
     QHash<QString, QString> parents_;
-    bool activated_ = false;
-    bool asking_ = false;  // a close request is showing its question
+    bool shown_ = false;
+    bool asking_ = false; // a close request is showing its question
     bool closing_ = false; // the user agreed; no second question
 };
 

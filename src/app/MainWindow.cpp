@@ -1,7 +1,7 @@
-#include "Form1.h"
+#include "MainWindow.h"
 
 #include "Closing.h"
-#include "Text1.h"
+#include "core/TextArea.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -27,18 +27,6 @@ int twipsToPixels(int twips, int dpi)
     return qRound(twips * qreal(dpi) / 1440.0);
 }
 
-QString controlOf(Item item)
-{
-    switch (item) {
-    case Item::F3: return u"F3"_s;
-    case Item::F4: return u"F4"_s;
-    case Item::M2: return u"M2"_s;
-    case Item::IE: return u"IE"_s;
-    case Item::BASE: return u"BASE"_s;
-    }
-    return QString();
-}
-
 QFont editorFont()
 {
     QFont font;
@@ -55,7 +43,7 @@ QFont editorFont()
 
 } // namespace
 
-QString WindowTitle(const QString& caption)
+QString windowTitleFor(const QString& caption)
 {
     // Qt takes "[*]" for the modified mark's place and shows "[*][*]" as "[*]";
     // a path may hold it literally.
@@ -64,14 +52,12 @@ QString WindowTitle(const QString& caption)
     return title;
 }
 
-Form1::Form1(platform::Platform& platform, QWidget* parent)
-    : QMainWindow(parent),
-      edit_(new QPlainTextEdit(this)),
-      text_(new Text1(edit_, this)),
-      editor_{state_, *text_, platform}
+MainWindow::MainWindow(platform::Platform& platform, QWidget* parent)
+    : QMainWindow(parent), edit_(new QPlainTextEdit(this)),
+      text_(new TextArea(edit_, this)), editor_{state_, *text_, platform}
 {
     setObjectName(u"Form1"_s);
-    setWindowTitle(WindowTitle(state_.caption()));
+    setWindowTitle(windowTitleFor(state_.caption()));
     setWindowIcon(QIcon(u":/marquetrix.xpm"_s));
 
     edit_->setObjectName(u"Text1"_s);
@@ -81,17 +67,17 @@ Form1::Form1(platform::Platform& platform, QWidget* parent)
     edit_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     edit_->setFont(editorFont());
     edit_->setFrameShape(QFrame::NoFrame);
-    text_->Load(u"Text1"_s);
+    text_->load(u"Text1"_s);
     setCentralWidget(edit_);
 
     buildMenus();
 
-    connect(text_, &Text1::Change, &state_, &WindowState::textChanged);
-    connect(&state_, &WindowState::captionChanged, this,
-            [this](const QString& caption) { setWindowTitle(WindowTitle(caption)); });
-    connect(&state_, &WindowState::enabledChanged, this, &Form1::mirrorEnabled);
-    connect(&state_, &WindowState::unloadRequested, this, &QWidget::close);
-    connect(qApp, &QGuiApplication::commitDataRequest, this, &Form1::commitData);
+    connect(text_, &TextArea::changed, &state_, &EditorState::textChanged);
+    connect(&state_, &EditorState::captionChanged, this,
+            [this](const QString& caption) { setWindowTitle(windowTitleFor(caption)); });
+    connect(&state_, &EditorState::enabledChanged, this, &MainWindow::mirrorEnabled);
+    connect(&state_, &EditorState::closeRequested, this, &QWidget::close);
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &MainWindow::commitData);
 
     const int dpiX = logicalDpiX();
     const int dpiY = logicalDpiY();
@@ -99,11 +85,11 @@ Form1::Form1(platform::Platform& platform, QWidget* parent)
            twipsToPixels(kClientHeightTwips, dpiY) + menuBar()->sizeHint().height());
 }
 
-Form1::~Form1() = default;
+MainWindow::~MainWindow() = default;
 
-void Form1::buildMenus()
+void MainWindow::buildMenus()
 {
-    const std::vector<MenuEntry>& tree = MenuTree();
+    const std::vector<MenuEntry>& tree = menuTree();
     QSet<QString> submenus;
     for (const MenuEntry& entry : tree)
         if (!entry.parent.isEmpty())
@@ -130,7 +116,7 @@ void Form1::buildMenus()
     }
 }
 
-bool Form1::reachable(const QString& control) const
+bool MainWindow::isReachable(const QString& control) const
 {
     for (QString at = control; !at.isEmpty(); at = parents_.value(at)) {
         const QAction* action = actions_.value(at);
@@ -140,26 +126,26 @@ bool Form1::reachable(const QString& control) const
     return true;
 }
 
-void Form1::trigger(const QString& control)
+void MainWindow::trigger(const QString& control)
 {
     if (QAction* action = actions_.value(control))
         action->trigger();
 }
 
-void Form1::run(const MenuEntry& entry)
+void MainWindow::run(const MenuEntry& entry)
 {
     // A disabled menu hides its commands; a direct trigger must not slip past it.
-    if (entry.handler && reachable(entry.control))
+    if (entry.handler && isReachable(entry.control))
         entry.handler(editor_);
 }
 
-void Form1::mirrorEnabled(Item item, bool on)
+void MainWindow::mirrorEnabled(MenuItem item, bool on)
 {
     if (QAction* action = actions_.value(controlOf(item)))
         action->setEnabled(on);
 }
 
-void Form1::Form_Load()
+void MainWindow::centreOnScreen()
 {
     const QRect screen = this->screen()->geometry();
     const QSize outer = frameGeometry().size();
@@ -167,22 +153,26 @@ void Form1::Form_Load()
          screen.y() + int(float(screen.height() - outer.height()) / 2.0f));
 }
 
-void Form1::showEvent(QShowEvent* event)
+void MainWindow::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    if (!activated_) {
-        activated_ = true;
-        Form_Activate();
+    if (!shown_) {
+        shown_ = true;
+        centreOnScreen();
+        startWithEmptyText();
     }
 }
 
-void Form1::Form_Activate()
+void MainWindow::startWithEmptyText()
 {
-    text_->Load(QString());
-    state_.enable({Item::F3, Item::F4, Item::M2, Item::IE}, false);
+    // Emptying counts as a change: the window is "modified" before the user
+    // types anything, so closing it at once still asks. Tags stay off until
+    // the first change of the user's own.
+    text_->load(QString());
+    state_.setEnabled({MenuItem::Save, MenuItem::SaveAs, MenuItem::TagsMenu, MenuItem::ShowInBrowser}, false);
 }
 
-void Form1::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (closing_) {
         event->accept();
@@ -194,28 +184,22 @@ void Form1::closeEvent(QCloseEvent* event)
         return;
     }
     asking_ = true;
-    const bool cancel = Form_QueryUnload(editor_);
+    const bool mayClose = confirmClose(editor_);
     asking_ = false;
-    if (cancel) {
+    if (!mayClose) {
         event->ignore();
         return;
     }
     closing_ = true;
-    Form_Unload();
     event->accept();
 }
 
-void Form1::Form_Unload()
+void MainWindow::commitData(QSessionManager& manager)
 {
-    // The browser the preview started belongs to the user; nothing to release.
-}
-
-void Form1::commitData(QSessionManager& manager)
-{
-    if (closing_ || state_.modified() != 1 || !manager.allowsInteraction())
+    if (closing_ || !state_.isModified() || !manager.allowsInteraction())
         return;
     asking_ = true;
-    const bool cancel = Form_QueryUnload(editor_);
+    const bool cancel = !confirmClose(editor_);
     asking_ = false;
     manager.release();
     if (cancel)

@@ -6,7 +6,7 @@
 // holds every kind of line end the widget knows, surrogate halves and the
 // characters the widget treats specially. Numbers are one byte: small
 // positions, or the edges (negative, past the end, the largest values).
-#include "app/Text1.h"
+#include "core/TextArea.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>
@@ -24,7 +24,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 constexpr char16_t kAlphabet[] = {
-    u'a',    u'b',    u' ',    u'\t',   u'\r',   u'\n',   u'あ',   u'\u00A0',
+    u'a',      u'b',      u' ',      u'\t',     u'\r',     u'\n',     u'あ',     u'\u00A0',
     u'\u2028', u'\u2029', u'\uFDD0', u'\uFDD1', u'\xD83D', u'\xDE00', u'\uFFFC', u'<',
 };
 static_assert(std::size(kAlphabet) == 16);
@@ -32,13 +32,12 @@ static_assert(std::size(kAlphabet) == 16);
 bool isLineEnd(QChar c)
 {
     // What the widget turns into a block separator, besides CR and LF.
-    return c == u'\r' || c == u'\n' || c == QChar::ParagraphSeparator || c == u'\uFDD0'
-        || c == u'\uFDD1';
+    return c == u'\r' || c == u'\n' || c == QChar::ParagraphSeparator || c == u'\uFDD0' || c == u'\uFDD1';
 }
 
 class Input {
 public:
-    Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+    Input(const uint8_t* data, size_t size) : data_(data), size_(size) { }
     bool done() const { return at_ >= size_; }
     uint8_t byte() { return at_ < size_ ? data_[at_++] : 0; }
 
@@ -144,27 +143,27 @@ void trace(const char* step, const QString& text = {}, qsizetype n = 0)
         std::fprintf(stderr, "%s(%lld, \"%s\")\n", step, static_cast<long long>(n), shown(text).constData());
 }
 
-void checkState(const mx::Text1& text, const Model& model)
+void checkState(const mx::TextArea& text, const Model& model)
 {
-    expectEqual("Text", model.text, text.Text());
-    expectEqual("Length", model.text.size(), text.Length());
-    expectEqual("IsEmpty", model.text.isEmpty(), text.IsEmpty());
-    expectEqual("SelStart", model.start, text.SelStart());
-    expectEqual("SelLength", model.length, text.SelLength());
-    expectEqual("SelText", model.text.mid(model.start, model.length), text.SelText());
+    expectEqual("Text", model.text, text.text());
+    expectEqual("Length", model.text.size(), text.length());
+    expectEqual("IsEmpty", model.text.isEmpty(), text.isEmpty());
+    expectEqual("selectionStart", model.start, text.selectionStart());
+    expectEqual("selectionLength", model.length, text.selectionLength());
+    expectEqual("SelText", model.text.mid(model.start, model.length), text.selectedText());
 }
 
 // Every widget position maps to a document position and back unchanged; every
 // document position maps to the widget and back to itself, or to the end of
 // its line when it stood between CR and LF.
-void checkMapping(const mx::Text1& text, const Model& model)
+void checkMapping(const mx::TextArea& text, const Model& model)
 {
     const int widgetLength = text.widget()->document()->characterCount() - 1;
     for (int w = 0; w <= widgetLength; ++w) {
         const qsizetype d = text.toDocument(w);
         expectEqual("toWidget(toDocument(w))", w, text.toWidget(d));
-        const bool lineEnd = w < widgetLength
-            && text.widget()->document()->characterAt(w) == QChar::ParagraphSeparator;
+        const bool lineEnd =
+            w < widgetLength && text.widget()->document()->characterAt(w) == QChar::ParagraphSeparator;
         if (lineEnd)
             expectEqual("line end at toDocument(w)", u"\r\n"_s, model.text.mid(d, 2));
         else if (w < widgetLength)
@@ -202,9 +201,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     Input in(data, size);
     QPlainTextEdit edit;
-    mx::Text1 text(&edit);
+    mx::TextArea text(&edit);
     int changes = 0;
-    QObject::connect(&text, &mx::Text1::Change, [&changes] { ++changes; });
+    QObject::connect(&text, &mx::TextArea::changed, [&changes] { ++changes; });
     Model model;
 
     for (int step = 0; step < 64 && !in.done(); ++step) {
@@ -213,41 +212,42 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         switch (in.byte() % 10) {
         case 0: {
             const QString t = in.text();
-            trace("SetText", t);
-            text.SetText(t);
+            trace("setText", t);
+            text.setText(t);
             model.text = Model::normalized(t);
             model.start = model.length = 0;
             break;
         }
         case 1: {
             const QString t = in.text();
-            trace("Load", t);
-            text.Load(t);
+            trace("load", t);
+            text.load(t);
             model.text = Model::normalized(t);
             model.start = model.length = 0;
             break;
         }
         case 2: {
             const qsizetype n = in.number(model.text.size());
-            trace("SetSelStart", {}, n);
-            text.SetSelStart(n);
+            trace("setCaret", {}, n);
+            text.setCaret(n);
             model.start = model.snap(n);
             model.length = 0;
             break;
         }
         case 3: {
             const qsizetype n = in.number(model.text.size());
-            trace("SetSelLength", {}, n);
-            text.SetSelLength(n);
-            const qsizetype end = n <= 0 ? model.start
-                : model.snap(n > model.text.size() ? model.text.size() : model.start + n);
+            trace("select", {}, n);
+            text.select(text.selectionStart(), n);
+            const qsizetype end =
+                n <= 0 ? model.start
+                       : model.snap(n > model.text.size() ? model.text.size() : model.start + n);
             model.length = end - model.start;
             break;
         }
         case 4: {
             const QString t = in.text();
-            trace("SetSelText", t);
-            text.SetSelText(t);
+            trace("replaceSelection", t);
+            text.replaceSelection(t);
             model.replace(model.start, model.length, t);
             model.start += Model::normalized(t).size();
             model.length = 0;
@@ -256,8 +256,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         case 5: {
             const qsizetype n = in.number(model.text.size());
             const QString t = in.text();
-            trace("InsertAt", t, n);
-            text.InsertAt(n, t);
+            trace("insertAt", t, n);
+            text.insertAt(n, t);
             const qsizetype at = model.snap(n);
             const qsizetype added = Model::normalized(t).size();
             model.replace(at, 0, t);
@@ -278,22 +278,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         case 6: {
             const QString b = in.text();
             const QString a = in.text();
-            trace("Surround", b + u"|"_s + a);
-            text.Surround(b, a);
+            trace("surround", b + u"|"_s + a);
+            text.surround(b, a);
             model.text = Model::normalized(b) + model.text + Model::normalized(a);
             model.start = model.length = 0;
             break;
         }
         case 7: {
             const QString needle = in.text(false);
-            trace("Find", needle);
-            const qsizetype expected = needle.isEmpty() ? 0 : model.text.indexOf(needle) + 1;
-            expectEqual("Find", expected, text.Find(needle));
+            trace("indexOf", needle);
+            const qsizetype expected = needle.isEmpty() ? -1 : model.text.indexOf(needle);
+            expectEqual("indexOf", expected, text.indexOf(needle));
             break;
         }
-        case 8:
-            checkMapping(text, model);
-            break;
+        case 8: checkMapping(text, model); break;
         case 9:
             // Lets the deferred scrolling to the caret run.
             QCoreApplication::processEvents();

@@ -2,7 +2,7 @@
 #include <QByteArrayView>
 #include <QString>
 
-namespace mx::document {
+namespace mx {
 
 enum class LineEnd { CrLf, Lf, Cr };
 
@@ -43,7 +43,7 @@ struct DecodedFile {
 // Reads a file's bytes: a byte-order mark, else the page's own declaration,
 // else strict UTF-8, EUC-JP and Windows Japanese in turn, else ISO-8859-1.
 // A candidate counts only when it decodes every byte.
-DecodedFile DecodeFile(QByteArrayView bytes);
+DecodedFile decodeFile(QByteArrayView bytes);
 
 struct EncodedFile {
     QByteArray bytes;
@@ -57,13 +57,13 @@ struct EncodedFile {
 // Writes the text in the format: its line ends in the file's style, one more
 // line end at the end when the text lacks one and the format has one, the
 // mark if the file had one.
-EncodedFile EncodeFile(QStringView text, const FileFormat& format);
+EncodedFile encodeFile(QStringView text, const FileFormat& format);
 
 // The charset a page declares in a <meta> tag near its start, as written;
 // empty when it declares none.
-QString DeclaredCharset(QByteArrayView head);
+QString declaredCharset(QByteArrayView head);
 
 // The encoding's name as the user knows it.
-QString EncodingDisplayName(const QString& encoding);
+QString encodingDisplayName(const QString& encoding);
 
-} // namespace mx::document
+} // namespace mx

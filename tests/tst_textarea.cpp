@@ -1,5 +1,5 @@
 // The text area adapter: the document's CR LF terms over the widget's blocks.
-#include "app/Text1.h"
+#include "core/TextArea.h"
 
 #include <QPlainTextEdit>
 #include <QSignalSpy>
@@ -8,13 +8,13 @@
 #include <limits>
 
 using namespace Qt::Literals::StringLiterals;
-using mx::Text1;
+using mx::TextArea;
 
-class TestText1 : public QObject {
+class TestTextArea : public QObject {
     Q_OBJECT
 
     QPlainTextEdit edit;
-    Text1 text{&edit};
+    TextArea text{&edit};
 
 private Q_SLOTS:
     void textRoundTrips_data()
@@ -29,18 +29,19 @@ private Q_SLOTS:
         QTest::newRow("no-break space kept") << u"a\u00A0b"_s << u"a\u00A0b"_s;
         QTest::newRow("japanese") << u"日本語\r\nテキスト"_s << u"日本語\r\nテキスト"_s;
         QTest::newRow("tab") << u"\tx"_s << u"\tx"_s;
-        QTest::newRow("every kind, ending in cr") << u"a\r\nb\rc\nd\r\r\n\r"_s << u"a\r\nb\r\nc\r\nd\r\n\r\n\r\n"_s;
+        QTest::newRow("every kind, ending in cr")
+            << u"a\r\nb\rc\nd\r\r\n\r"_s << u"a\r\nb\r\nc\r\nd\r\n\r\n\r\n"_s;
         QTest::newRow("cr lf after lone cr") << u"\r\r\n\n"_s << u"\r\n\r\n\r\n"_s;
     }
     void textRoundTrips()
     {
         QFETCH(QString, in);
         QFETCH(QString, out);
-        text.SetText(in);
-        QCOMPARE(text.Text(), out);
-        QCOMPARE(text.Length(), out.size());
-        text.Load(in);
-        QCOMPARE(text.Text(), out);
+        text.setText(in);
+        QCOMPARE(text.text(), out);
+        QCOMPARE(text.length(), out.size());
+        text.load(in);
+        QCOMPARE(text.text(), out);
     }
 
     // Selections are set and read back in document terms.
@@ -66,63 +67,59 @@ private Q_SLOTS:
         QFETCH(int, start);
         QFETCH(int, length);
         QFETCH(QString, selected);
-        text.SetText(doc);
-        text.SetSelStart(start);
-        text.SetSelLength(length);
-        QCOMPARE(text.SelStart(), start);
-        QCOMPARE(text.SelLength(), length);
-        QCOMPARE(text.SelText(), selected);
+        text.setText(doc);
+        text.select(start, length);
+        QCOMPARE(text.selectionStart(), start);
+        QCOMPARE(text.selectionLength(), length);
+        QCOMPARE(text.selectedText(), selected);
     }
 
     void positionsClampToText()
     {
-        text.SetText(u"ab\r\ncd"_s);
-        text.SetSelStart(100);
-        QCOMPARE(text.SelStart(), 6);
-        text.SetSelStart(1);
-        text.SetSelLength(100);
-        QCOMPARE(text.SelLength(), 5);
+        text.setText(u"ab\r\ncd"_s);
+        text.setCaret(100);
+        QCOMPARE(text.selectionStart(), 6);
+        text.select(1, 100);
+        QCOMPARE(text.selectionLength(), 5);
         // The largest lengths select to the end too, without overflowing.
-        text.SetSelLength(std::numeric_limits<qsizetype>::max());
-        QCOMPARE(text.SelLength(), 5);
+        text.select(1, std::numeric_limits<qsizetype>::max());
+        QCOMPARE(text.selectionLength(), 5);
         // Between CR and LF is the end of the line.
-        text.SetSelStart(3);
-        QCOMPARE(text.SelStart(), 2);
+        text.setCaret(3);
+        QCOMPARE(text.selectionStart(), 2);
     }
 
     void selTextReplacesAndLeavesCaretAfter()
     {
-        text.SetText(u"one\r\ntwo\r\nthree"_s);
-        text.SetSelStart(5);
-        text.SetSelLength(3);
-        QSignalSpy changes(&text, &Text1::Change);
-        text.SetSelText(u"<B>\r\nX\r\n</B>"_s);
-        QVERIFY(changes.count() >= 1); // before SetSelText returned
-        QCOMPARE(text.Text(), u"one\r\n<B>\r\nX\r\n</B>\r\nthree"_s);
-        QCOMPARE(text.SelStart(), 5 + 12);
-        QCOMPARE(text.SelLength(), 0);
+        text.setText(u"one\r\ntwo\r\nthree"_s);
+        text.select(5, 3);
+        QSignalSpy changes(&text, &TextArea::changed);
+        text.replaceSelection(u"<B>\r\nX\r\n</B>"_s);
+        QVERIFY(changes.count() >= 1); // before replaceSelection returned
+        QCOMPARE(text.text(), u"one\r\n<B>\r\nX\r\n</B>\r\nthree"_s);
+        QCOMPARE(text.selectionStart(), 5 + 12);
+        QCOMPARE(text.selectionLength(), 0);
     }
 
-    void findCountsFromOne_data()
+    void indexOfInDocumentTerms_data()
     {
         QTest::addColumn<QString>("doc");
         QTest::addColumn<QString>("needle");
         QTest::addColumn<int>("at");
-        QTest::newRow("start") << u"<BODY>x"_s << u"<BODY>"_s << 1;
-        QTest::newRow("third line") << u"a\r\nb\r\n<BODY>"_s << u"<BODY>"_s << 7;
-        QTest::newRow("first of two") << u"x<BODY>\r\n<BODY>"_s << u"<BODY>"_s << 2;
-        QTest::newRow("case matters") << u"<body>"_s << u"<BODY>"_s << 0;
-        QTest::newRow("absent") << u""_s << u"<BODY>"_s << 0;
+        QTest::newRow("start") << u"<BODY>x"_s << u"<BODY>"_s << 0;
+        QTest::newRow("third line") << u"a\r\nb\r\n<BODY>"_s << u"<BODY>"_s << 6;
+        QTest::newRow("first of two") << u"x<BODY>\r\n<BODY>"_s << u"<BODY>"_s << 1;
+        QTest::newRow("case matters") << u"<body>"_s << u"<BODY>"_s << -1;
+        QTest::newRow("absent") << u""_s << u"<BODY>"_s << -1;
     }
-    void findCountsFromOne()
+    void indexOfInDocumentTerms()
     {
         QFETCH(QString, doc);
         QFETCH(QString, needle);
         QFETCH(int, at);
-        text.SetText(doc);
-        QCOMPARE(text.Find(needle), at);
-        if (at)
-            QCOMPARE(text.Text().indexOf(needle) + 1, at);
+        text.setText(doc);
+        QCOMPARE(text.indexOf(needle), at);
+        QCOMPARE(text.text().indexOf(needle), at);
     }
 
     // The selection keeps to its characters when text goes in elsewhere.
@@ -143,44 +140,42 @@ private Q_SLOTS:
         QFETCH(int, start);
         QFETCH(int, length);
         QFETCH(int, newStart);
-        text.Load(u"ab\r\ncd"_s);
-        text.SetSelStart(start);
-        text.SetSelLength(length);
-        const QString selected = text.SelText();
-        text.InsertAt(4, u"XY"_s);
-        QCOMPARE(text.Text(), u"ab\r\nXYcd"_s);
-        QCOMPARE(text.SelStart(), newStart);
-        QCOMPARE(text.SelText(), start < 4 && start + length > 4 ? u"ab\r\nXYcd"_s : selected);
+        text.load(u"ab\r\ncd"_s);
+        text.select(start, length);
+        const QString selected = text.selectedText();
+        text.insertAt(4, u"XY"_s);
+        QCOMPARE(text.text(), u"ab\r\nXYcd"_s);
+        QCOMPARE(text.selectionStart(), newStart);
+        QCOMPARE(text.selectedText(), start < 4 && start + length > 4 ? u"ab\r\nXYcd"_s : selected);
     }
 
     void shiftReturnIsALineEnd()
     {
-        text.Load(u"ab"_s);
-        text.SetSelStart(1);
+        text.load(u"ab"_s);
+        text.setCaret(1);
         QTest::keyClick(&edit, Qt::Key_Return, Qt::ShiftModifier);
         QTest::keyClick(&edit, Qt::Key_Enter, Qt::ShiftModifier | Qt::KeypadModifier);
-        QCOMPARE(text.Text(), u"a\r\n\r\nb"_s);
+        QCOMPARE(text.text(), u"a\r\n\r\nb"_s);
     }
 
     void editsAreSingleUndoSteps()
     {
-        text.Load(u"abc\r\ndef"_s);
-        text.SetSelStart(1);
-        text.SetSelLength(4);
-        text.SetSelText(u"X\r\nY"_s);
-        text.Surround(u"<H>\r\n"_s, u"\r\n</H>"_s);
-        text.InsertAt(2, u"Z"_s);
-        text.SetText(u"new"_s);
+        text.load(u"abc\r\ndef"_s);
+        text.select(1, 4);
+        text.replaceSelection(u"X\r\nY"_s);
+        text.surround(u"<H>\r\n"_s, u"\r\n</H>"_s);
+        text.insertAt(2, u"Z"_s);
+        text.setText(u"new"_s);
         const QStringList expected = {u"<HZ>\r\naX\r\nYdef\r\n</H>"_s, u"<H>\r\naX\r\nYdef\r\n</H>"_s,
                                       u"aX\r\nYdef"_s, u"abc\r\ndef"_s};
         for (const QString& before : expected) {
             edit.undo();
-            QCOMPARE(text.Text(), before);
+            QCOMPARE(text.text(), before);
         }
         edit.redo();
-        QCOMPARE(text.Text(), expected[2]);
+        QCOMPARE(text.text(), expected[2]);
     }
 };
 
-QTEST_MAIN(TestText1)
-#include "tst_text1.moc"
+QTEST_MAIN(TestTextArea)
+#include "tst_textarea.moc"

@@ -1,7 +1,7 @@
-#include "HelpVersion.h"
+#include "Help.h"
 
 #include "Version.h"
-#include "app/Editor.h"
+#include "core/Editor.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 
@@ -9,9 +9,9 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace mx::preview {
+namespace mx::help {
 
-QString HelpText()
+QString helpText()
 {
     return QStringList{
         u"タグを付けるときは、挿入するところをクリック"_s,
@@ -20,29 +20,30 @@ QString HelpText()
         u"また、一般的なタグの付け方は各自で勉強して下さい。"_s,
         u"このソフトの使用に当たり、何らかの影響があっても、"_s,
         u"当方は一切責任を持ちません。"_s,
-    }.join(u"\r\n"_s);
+    }
+        .join(u"\r\n"_s);
 }
 
-QString HelpTitle()
+QString helpTitle()
 {
     return u"Marquetrix使い方"_s;
 }
 
-QString VersionText(const QString& version, const QString& releaseDate)
+QString versionText(const QString& version, const QString& releaseDate)
 {
     return u"Marquetrix Version "_s + version + u"  \r\n     "_s + releaseDate;
 }
 
-void Help_Click(Editor& editor)
+void showHelp(Editor& editor)
 {
-    editor.platform.messages.Show(HelpText(), platform::Style::OkOnly, HelpTitle());
+    editor.platform.messages.show(helpText(), helpTitle(), platform::Icon::None);
 }
 
-void Ver_Click(Editor& editor)
+void showVersion(Editor& editor)
 {
-    editor.platform.messages.Show(
-        VersionText(QStringLiteral(MARQUETRIX_VERSION), QStringLiteral(MARQUETRIX_RELEASE_DATE)),
-        platform::Style::OkOnly, u"Version"_s);
+    editor.platform.messages.show(
+        versionText(QStringLiteral(MARQUETRIX_VERSION), QStringLiteral(MARQUETRIX_RELEASE_DATE)),
+        u"Version"_s, platform::Icon::None);
 }
 
-} // namespace mx::preview
+} // namespace mx::help

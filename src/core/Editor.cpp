@@ -1,0 +1,13 @@
+#include "Editor.h"
+
+#include "EditorState.h"
+#include "platform/Platform.h"
+
+namespace mx {
+
+void Editor::tell(const QString& message, platform::Icon icon) const
+{
+    platform.messages.show(message, kProgramName, icon);
+}
+
+} // namespace mx

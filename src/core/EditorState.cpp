@@ -1,0 +1,38 @@
+#include "EditorState.h"
+
+namespace mx {
+
+void EditorState::setCurrentFile(const QString& path)
+{
+    currentFile_ = path;
+    Q_EMIT captionChanged(caption());
+}
+
+QString EditorState::caption() const
+{
+    if (currentFile_.isEmpty())
+        return kProgramName;
+    return kProgramName + QLatin1Char('-') + currentFile_;
+}
+
+void EditorState::setEnabled(MenuItem item, bool on)
+{
+    if (enabled_[index(item)] == on)
+        return;
+    enabled_[index(item)] = on;
+    Q_EMIT enabledChanged(item, on);
+}
+
+void EditorState::setEnabled(std::initializer_list<MenuItem> items, bool on)
+{
+    for (MenuItem item : items)
+        setEnabled(item, on);
+}
+
+void EditorState::textChanged()
+{
+    modified_ = true;
+    setEnabled(MenuItem::TagsMenu, true);
+}
+
+} // namespace mx

@@ -1,0 +1,37 @@
+#include "ReferencedFile.h"
+
+#include "Editor.h"
+#include "SnippetInsertion.h"
+#include "platform/FileDialog.h"
+#include "platform/Platform.h"
+
+namespace mx {
+
+QString linkForm(const QString& path)
+{
+    QString link = path;
+    link.replace(u'\\', u'/');
+    return link;
+}
+
+QString pickReferencedFile(Editor& editor, const QString& filter)
+{
+    platform::FileDialog& dialog = editor.platform.dialog;
+    // Open and Save As share the dialog; nothing of theirs may steer a pick.
+    dialog.filter = filter;
+    dialog.filterIndex = 1;
+    dialog.initialFolder = platform::startFolder();
+    dialog.showOpen();
+    return linkForm(dialog.fileName);
+}
+
+void insertReferencedFile(Editor& editor, const QString& filter, QString (*snippet)(const QString& link))
+{
+    const QString link = pickReferencedFile(editor, filter);
+    if (!insertSnippet(editor, snippet(link)))
+        return;
+    // Cancel keeps the name, so a name left here would come back on the next Cancel.
+    editor.platform.dialog.fileName.clear();
+}
+
+} // namespace mx

@@ -1,0 +1,23 @@
+#pragma once
+#include <QString>
+
+namespace mx {
+
+struct Editor;
+
+// A path as it goes between the quotes of a tag: every backslash a slash,
+// nothing else touched (no escaping, nothing made relative).
+QString linkForm(const QString& path);
+
+// Shows the Open dialog on the given list ("description|pattern|..."), in the
+// start folder, with the first pair selected, and returns what the dialog
+// then holds in link form. Cancel keeps the dialog's file name, normally
+// empty, so a cancelled pick gives an empty link.
+QString pickReferencedFile(Editor& editor, const QString& filter);
+
+// Pick, build the snippet around the link form, insert it, and empty the
+// dialog's file name once the snippet is in. A failed insertion leaves the
+// name where it was.
+void insertReferencedFile(Editor& editor, const QString& filter, QString (*snippet)(const QString& link));
+
+} // namespace mx
