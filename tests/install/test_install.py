@@ -220,6 +220,8 @@ def test_reuse(build):
     """Every file of the source says who holds its copyright and under what
     licence, in its head or in .reuse/dep5. Files git ignores, such as the
     build directories, are left out by reuse itself."""
+    if not os.path.exists(os.path.join(ROOT, ".git")):
+        raise Failure(f"{ROOT} is no git checkout: reuse would lint the build directories too")
     print(run("reuse", "--root", ROOT, "lint"), end="")
 
 
