@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: The Marquetrix developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Turns the window icon into the PNG that desktops look up in the icon theme,
 // so that the two cannot drift apart.
 #include <QImage>

@@ -1,3 +1,7 @@
+# SPDX-FileCopyrightText: The Marquetrix developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Shared by scripts/run and scripts/test: install what is missing, then build.
 # Sourced, not run.
 set -euo pipefail

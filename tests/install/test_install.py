@@ -1,10 +1,16 @@
-"""The program as a desktop gets it: installed into a fresh prefix, or packed
-into a .deb.
+# SPDX-FileCopyrightText: The Marquetrix developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
 
-  test_install.py install BUILD_DIR   cmake --install, validate, start it
-  test_install.py deb BUILD_DIR       cpack -G DEB, check dependencies and files
+"""The program as a desktop or a distribution gets it: installed into a fresh
+prefix, packed into a .deb, or taken as source.
+
+  test_install.py install BUILD_DIR   cmake --install, validate, read the manual, start it
+  test_install.py deb BUILD_DIR       cpack -G DEB, check dependencies and files, lintian
+  test_install.py reuse BUILD_DIR     every source file says its licence (reuse lint)
 """
 import glob
+import gzip
 import os
 import shutil
 import struct
@@ -18,6 +24,12 @@ DESKTOP = "share/applications/marquetrix.desktop"
 ICON_PNG = "share/icons/hicolor/32x32/apps/marquetrix.png"
 ICON_SVG = "share/icons/hicolor/scalable/apps/marquetrix.svg"
 BINARY = "bin/marquetrix"
+# The manual page in each language, with a word its NAME line must carry.
+MANUAL_PAGES = (
+    ("share/man/man1/marquetrix.1.gz", "editor"),
+    ("share/man/ja/man1/marquetrix.1.gz", "エディタ"),
+)
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
 
 class Failure(Exception):
@@ -50,8 +62,16 @@ def png_size(path):
     return struct.unpack(">II", head[16:24])
 
 
+def cpack_setting(build, name):
+    with open(os.path.join(build, "CPackConfig.cmake"), encoding="utf-8") as f:
+        for line in f:
+            if line.startswith(f'set({name} "'):
+                return line.split('"')[1]
+    raise Failure(f"{name} is not in CPackConfig.cmake")
+
+
 def check_files(prefix):
-    for name in (BINARY, DESKTOP, ICON_PNG, ICON_SVG):
+    for name in (BINARY, DESKTOP, ICON_PNG, ICON_SVG, *(page for page, _ in MANUAL_PAGES)):
         if not os.path.isfile(os.path.join(prefix, name)):
             raise Failure(f"{name} was not installed")
     metainfo = glob.glob(os.path.join(prefix, "share/metainfo/*.metainfo.xml"))
@@ -76,7 +96,13 @@ def test_install(build):
         if entry.get("Icon") != "marquetrix":
             raise Failure(f"Icon={entry.get('Icon')} names no installed icon")
 
-        print(run("appstreamcli", "validate", "--no-net", metainfo), end="")
+        # Pedantic, and with nothing to say: a hint today is a warning in the
+        # next software centre.
+        validation = run("appstreamcli", "validate", "--pedantic", "--no-net", metainfo)
+        print(validation, end="")
+        hints = [line for line in validation.splitlines() if line[:2] in ("E:", "W:", "I:", "P:")]
+        if hints:
+            raise Failure("appstreamcli has something to say about the metainfo:\n" + "\n".join(hints))
         component = ET.parse(metainfo).getroot()
         launchable = component.findtext("launchable[@type='desktop-id']")
         if not os.path.isfile(os.path.join(prefix, "share/applications", launchable or "")):
@@ -88,9 +114,39 @@ def test_install(build):
         if not svg.tag.endswith("svg"):
             raise Failure("the scalable icon is no SVG")
 
+        # What CMake fills in: an unknown name would have left a gap.
+        filled_in = [cpack_setting(build, "CPACK_PACKAGE_VERSION"),
+                     cpack_setting(build, "CPACK_PACKAGE_HOMEPAGE_URL")]
+        for page, word in MANUAL_PAGES:
+            read_manual(os.path.join(prefix, page), word, filled_in)
+
         start_installed(os.path.join(prefix, BINARY), prefix)
     finally:
         shutil.rmtree(prefix, ignore_errors=True)
+
+
+def read_manual(page, word, filled_in):
+    """The page renders through man and through groff with every warning on,
+    without one; and the values CMake fills in are there."""
+    env = dict(os.environ, LC_ALL="C.UTF-8", MANWIDTH="80")
+    shown = subprocess.run(["man", "--warnings=all", "-E", "UTF-8", "-l", page], env=env,
+                           stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    text = shown.stdout.decode(errors="replace")
+    complaints = shown.stderr.decode(errors="replace")
+    with gzip.open(page) as f:
+        source = f.read()
+    groff = subprocess.run(["groff", "-k", "-ww", "-man", "-Tutf8"], input=source, env=env,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    complaints += groff.stderr.decode(errors="replace")
+    if shown.returncode != 0 or groff.returncode != 0 or complaints:
+        raise Failure(f"{page} does not render cleanly:\n{complaints}")
+    name = subprocess.run(["lexgrog", page], env=env, stdout=subprocess.PIPE).stdout.decode()
+    if "marquetrix - " not in name or word not in name:
+        raise Failure(f"{page}: whatis reads its NAME line as {name!r}")
+    for filled in filled_in:
+        if filled not in text:
+            raise Failure(f"{page} does not show {filled}:\n{text}")
+    print(name, end="")
 
 
 def start_installed(binary, prefix):
@@ -132,19 +188,50 @@ def test_deb(build):
             if needed not in names:
                 raise Failure(f"the package does not depend on {needed}")
         contents = run("dpkg-deb", "--contents", deb)
-        for name in (BINARY, DESKTOP, ICON_PNG, ICON_SVG, "share/metainfo/"):
+        for name in (BINARY, DESKTOP, ICON_PNG, ICON_SVG, "share/metainfo/",
+                     *(page for page, _ in MANUAL_PAGES)):
             if f"./usr/{name}" not in contents:
                 raise Failure(f"/usr/{name} is not in the package:\n{contents}")
+        lintian(deb, out)
     finally:
         shutil.rmtree(out, ignore_errors=True)
 
 
+def lintian(deb, folder):
+    """Debian's own checks: no error and no warning; informational tags are
+    shown, not failed on."""
+    command = ["lintian", "--display-info", "--fail-on", "error,warning", deb]
+    env = dict(os.environ, LC_ALL="C.UTF-8")
+    if os.geteuid() == 0:
+        # Lintian unpacks what it checks and will not do that as root.
+        os.chmod(folder, 0o755)
+        os.chmod(deb, 0o644)
+        command = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"] + command
+        env["HOME"] = folder
+    done = subprocess.run(command, env=env, cwd=folder, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    out = done.stdout.decode(errors="replace")
+    print("lintian:", out if out else "nothing to report\n", end="")
+    tags = [line for line in out.splitlines() if line[:2] in ("E:", "W:")]
+    if done.returncode != 0 or tags:
+        raise Failure(f"lintian finds fault with the package ({done.returncode}):\n{out}")
+
+
+def test_reuse(build):
+    """Every file of the source says who holds its copyright and under what
+    licence, in its head or in .reuse/dep5. Files git ignores, such as the
+    build directories, are left out by reuse itself."""
+    if not os.path.exists(os.path.join(ROOT, ".git")):
+        raise Failure(f"{ROOT} is no git checkout: reuse would lint the build directories too")
+    print(run("reuse", "--root", ROOT, "lint"), end="")
+
+
 def main():
-    if len(sys.argv) != 3 or sys.argv[1] not in ("install", "deb"):
+    modes = {"install": test_install, "deb": test_deb, "reuse": test_reuse}
+    if len(sys.argv) != 3 or sys.argv[1] not in modes:
         sys.exit(__doc__)
     build = os.path.abspath(sys.argv[2])
     try:
-        (test_install if sys.argv[1] == "install" else test_deb)(build)
+        modes[sys.argv[1]](build)
     except Failure as failure:
         print("FAIL:", failure)
         sys.exit(1)
