@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: The Marquetrix developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Small timing helpers shared by the benchmarks: documents of a given size,
 // the median of repeated runs, and a table that prints the two side by side.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: The Marquetrix developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The real window, offscreen, over the real desktop services: what the
 // command benchmarks run in.

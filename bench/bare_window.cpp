@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: The Marquetrix developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The floor for start-up: a bare main window with a plain text edit, built
 // with the same compiler, flags and Qt as the editor.
 #include <QApplication>

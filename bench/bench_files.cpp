@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: The Marquetrix developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Open and Save of large documents in the real window, UTF-8 and Shift_JIS,
 // beside their floors: for Open, reading the bytes, decoding them with the
 // right decoder, turning CR LF into the widget's line ends (one linear pass)

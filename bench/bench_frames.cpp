@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: The Marquetrix developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The frameset split and the base target on large documents in the real
 // window, beside the floor of one plain QTextCursor::insertText of the same
 // text at the same place. Both commands must first find their tag; the target

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: The Marquetrix developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Tag commands on large documents in the real window, beside the floor of one
 // plain QTextCursor::insertText of the same snippet at the same place.
 #include "BenchUtil.h"

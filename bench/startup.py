@@ -1,4 +1,9 @@
 #!/usr/bin/env python3
+
+# SPDX-FileCopyrightText: The Marquetrix developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Whole-process start-up, from spawning the program to its first window
 being mapped on the X server, for the editor and for a bare Qt window built
 by the same project. Runs on its own Xvfb. Usage: startup.py EDITOR BARE [RUNS]"""

@@ -1,3 +1,7 @@
+# SPDX-FileCopyrightText: The Marquetrix developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Fails when a file under src/ includes a folder its layer must not see.
 # Layers run one way: a folder may include itself and what lies below it.
 #

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: The Marquetrix developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The document file format: which encoding a file is read in, its line ends,
 // and writing it back byte for byte.
 #include "core/FileFormat.h"

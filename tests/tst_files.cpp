@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: The Marquetrix developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Open, Save, Save As and show in browser in the real window, on real files
 // in a temporary folder, and the file layer where the system says no.
 #include "support/WindowFixture.h"

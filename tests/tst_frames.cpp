@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: The Marquetrix developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The frameset splits and the base target, run from their menu rows.
 #include "support/WindowFixture.h"
 

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: The Marquetrix developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The commands that refer to a file picked in the dialog (link, image, frame
 // entry), the URL link and the fixed anchors, run from their menu rows.
 #include "core/ReferencedFile.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: The Marquetrix developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Every wrapping and point command, run from its menu row in the real window.
 #include "support/WindowFixture.h"
 

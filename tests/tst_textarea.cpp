@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: The Marquetrix developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The text area adapter: the document's CR LF terms over the widget's blocks.
 #include "core/TextArea.h"
 

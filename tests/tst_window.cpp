@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: The Marquetrix developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The window as the user first gets it, its menu tree, enabling, New and basic
 // tags, the close request, help and version.
 #include "support/WindowFixture.h"

@@ -1,3 +1,7 @@
+# SPDX-FileCopyrightText: The Marquetrix developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Drives the real Marquetrix binary on its own X server, as a person would:
 keys and clicks through xdotool, the clipboard through xclip, screenshots
 through ImageMagick's import."""

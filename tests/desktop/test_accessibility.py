@@ -1,4 +1,9 @@
 #!/usr/bin/env python3
+
+# SPDX-FileCopyrightText: The Marquetrix developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """The editor as assistive technology and the screen see it: the menu tree on
 the accessibility bus, commands pressed through it, the window centred on
 screens of several sizes."""

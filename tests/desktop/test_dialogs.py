@@ -1,4 +1,9 @@
 #!/usr/bin/env python3
+
+# SPDX-FileCopyrightText: The Marquetrix developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """The real Qt file dialog and input box, answered from the keyboard: a name
 typed and Enter, or Escape."""
 import os

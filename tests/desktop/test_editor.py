@@ -1,4 +1,9 @@
 #!/usr/bin/env python3
+
+# SPDX-FileCopyrightText: The Marquetrix developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """The editor on a real X server: start-up, tag commands through the real
 clipboard, and closing with its question."""
 import time

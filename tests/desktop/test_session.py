@@ -1,4 +1,9 @@
 #!/usr/bin/env python3
+
+# SPDX-FileCopyrightText: The Marquetrix developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """A whole session as a person has it, through the X server only: type, tag,
 wrap in the skeleton, save as a new file, reopen it, preview it, quit through
 the question; and pages written on Windows machines opened and saved back."""

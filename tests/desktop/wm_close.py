@@ -1,4 +1,9 @@
 #!/usr/bin/env python3
+
+# SPDX-FileCopyrightText: The Marquetrix developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Asks an X window to close as a window manager's close button does: a
 WM_DELETE_WINDOW client message. Usage: wm_close.py WINDOW_ID"""
 import ctypes

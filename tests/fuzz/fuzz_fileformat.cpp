@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: The Marquetrix developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Bytes in as a file is read, text out, and the text written back in the
 // format the file was read in.
 //

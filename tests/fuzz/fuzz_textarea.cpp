@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: The Marquetrix developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Random edits and selections on the text area adapter, checked step by step
 // against the document as a plain string with CR LF line ends.
 //

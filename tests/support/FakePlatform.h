@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: The Marquetrix developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Stand-ins for the desktop: they record what the program asked of them and
 // answer from scripts the test sets up.
