@@ -48,6 +48,7 @@ public:
         fprintf(stderr, "message: %s\n", qPrintable(text));
         return mx::platform::Answer::Ok;
     }
+    std::optional<mx::platform::Answer> awaitShowingAnswer() override { return std::nullopt; }
 };
 
 // Resident memory now, with freed memory handed back first.

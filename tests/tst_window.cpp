@@ -19,6 +19,7 @@
 using namespace Qt::Literals::StringLiterals;
 using namespace mx::test;
 using mx::MenuItem;
+using mx::platform::Answer;
 using mx::platform::Buttons;
 using mx::platform::Icon;
 
@@ -220,49 +221,75 @@ private Q_SLOTS:
     }
 
     // The close request, however it comes: the box, Exit, the session ending.
+    // Steps: "close" (the close box), "exit", "logout" (the session manager
+    // asks), "quit" (it ends the program), "close+logout" (a logout arrives
+    // while the close box's question is up).
     void closing_data()
     {
-        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("steps");
         QTest::addColumn<bool>("modified");
-        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("answers");
         QTest::addColumn<int>("questions");
+        QTest::addColumn<QString>("logout"); // what the program told the session manager
         QTest::addColumn<bool>("closed");
-        using mx::platform::Answer;
-        for (const QString& how : {u"close box"_s, u"Exit"_s}) {
-            QTest::newRow(qPrintable(how + u" unchanged"_s)) << how << false << int(Answer::Yes) << 0 << true;
-            QTest::newRow(qPrintable(how + u" changed, Yes"_s))
-                << how << true << int(Answer::Yes) << 1 << true;
-            QTest::newRow(qPrintable(how + u" changed, No"_s))
-                << how << true << int(Answer::No) << 1 << false;
+        for (const QString& how : {u"close"_s, u"exit"_s}) {
+            QTest::newRow(qPrintable(how + u" unchanged"_s)) << how << false << u""_s << 0 << u""_s << true;
+            QTest::newRow(qPrintable(how + u" changed, Yes"_s)) << how << true << u"Yes"_s << 1 << u""_s << true;
+            QTest::newRow(qPrintable(how + u" changed, No"_s)) << how << true << u"No"_s << 1 << u""_s << false;
         }
+        QTest::newRow("logout unchanged") << u"logout quit"_s << false << u""_s << 0 << u""_s << true;
+        QTest::newRow("logout, No") << u"logout"_s << true << u"No"_s << 1 << u"cancel"_s << false;
+        QTest::newRow("logout, Yes, then the session ends")
+            << u"logout quit"_s << true << u"Yes"_s << 1 << u"release"_s << true;
+        QTest::newRow("logout, Yes, cancelled, then the close box asks")
+            << u"logout close"_s << true << u"Yes No"_s << 2 << u"release"_s << false;
+        QTest::newRow("logout while the question is up, Yes")
+            << u"close+logout"_s << true << u"Yes"_s << 1 << u"release"_s << true;
+        QTest::newRow("logout while the question is up, No")
+            << u"close+logout"_s << true << u"No"_s << 1 << u"cancel"_s << false;
     }
     void closing()
     {
-        QFETCH(QString, how);
+        QFETCH(QString, steps);
         QFETCH(bool, modified);
-        QFETCH(int, answer);
+        QFETCH(QString, answers);
         QFETCH(int, questions);
+        QFETCH(QString, logout);
         QFETCH(bool, closed);
         WindowFixture f;
         f.setText(u"keep me"_s);
         f.state().setCurrentFile(u"/tmp/a.html"_s);
         f.state().setModified(modified);
-        f.fake.messages.answers.enqueue(mx::platform::Answer(answer));
-        if (how == u"Exit")
-            f.trigger(u"F5"_s);
-        else
-            f.window->close();
-        QCOMPARE(f.fake.messages.shown.size(), questions);
-        if (questions) {
-            QCOMPARE(f.fake.messages.shown[0].text, u"テキストが変更されています。終了しますか。"_s);
-            QCOMPARE(f.fake.messages.shown[0].icon, Icon::Question);
-            QCOMPARE(f.fake.messages.shown[0].buttons, Buttons::YesNo);
-            QCOMPARE(f.fake.messages.shown[0].title, u"Marquetrix"_s);
+        for (const QString& answer : answers.split(u' ', Qt::SkipEmptyParts))
+            f.fake.messages.answers.enqueue(answer == u"Yes" ? Answer::Yes : Answer::No);
+        FakeLogout session;
+        for (const QString& step : steps.split(u' ')) {
+            if (step == u"close") {
+                f.window->close();
+            } else if (step == u"exit") {
+                f.trigger(u"F5"_s);
+            } else if (step == u"logout") {
+                f.window->answerLogout(session);
+            } else if (step == u"quit") {
+                QEvent quit(QEvent::Quit);
+                QCoreApplication::sendEvent(qApp, &quit);
+            } else if (step == u"close+logout") {
+                f.fake.messages.whileShowing = [&] { f.window->answerLogout(session); };
+                f.window->close();
+            }
         }
+        QCOMPARE(f.fake.messages.shown.size(), questions);
+        for (const ShownMessage& shown : f.fake.messages.shown) {
+            QCOMPARE(shown.text, u"テキストが変更されています。終了しますか。"_s);
+            QCOMPARE(shown.icon, Icon::Question);
+            QCOMPARE(shown.buttons, Buttons::YesNo);
+            QCOMPARE(shown.title, u"Marquetrix"_s);
+        }
+        QCOMPARE(session.calls.join(u' '), logout);
         QCOMPARE(f.window->isVisible(), !closed);
         if (!closed) {
             QCOMPARE(f.text().text(), u"keep me"_s);
-            QVERIFY(f.state().isModified());
+            QCOMPARE(f.state().isModified(), modified);
             QCOMPARE(f.window->windowTitle(), u"Marquetrix-/tmp/a.html"_s);
         }
     }

@@ -6,6 +6,8 @@
 
 #include "Closing.h"
 #include "core/TextArea.h"
+#include "platform/Platform.h"
+#include "platform/QtPlatform.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -45,6 +47,13 @@ QFont editorFont()
     return font;
 }
 
+// There is no session to restore: a desktop that restores sessions must not
+// start an empty editor at the next login.
+void neverRestart(QSessionManager& manager)
+{
+    manager.setRestartHint(QSessionManager::RestartNever);
+}
+
 } // namespace
 
 QString windowTitleFor(const QString& caption)
@@ -82,6 +91,10 @@ MainWindow::MainWindow(platform::Platform& platform, QWidget* parent)
     connect(&state_, &EditorState::enabledChanged, this, &MainWindow::mirrorEnabled);
     connect(&state_, &EditorState::closeRequested, this, &QWidget::close);
     connect(qApp, &QGuiApplication::commitDataRequest, this, &MainWindow::commitData);
+    connect(qApp, &QGuiApplication::saveStateRequest, this, &neverRestart);
+    qApp->installEventFilter(this);
+    // What the user agreed to lose is what was there then.
+    connect(text_, &TextArea::changed, this, [this] { logoutAgreed_ = false; });
 
     const int dpiX = logicalDpiX();
     const int dpiY = logicalDpiY();
@@ -198,18 +211,51 @@ void MainWindow::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
+void MainWindow::answerLogout(platform::Logout& logout)
+{
+    // A Yes counts for one logout only: the one that asks now.
+    logoutAgreed_ = false;
+    if (closing_ || !state_.isModified())
+        return;
+    bool mayClose = false;
+    if (asking_) {
+        // The question is already up, from the close box or Exit: its answer
+        // is the answer, and the user sees one box.
+        mayClose = editor_.platform.messages.awaitShowingAnswer() == platform::Answer::Yes;
+    } else {
+        // Without leave to ask, the logout goes on as if nothing had changed,
+        // and the close that ends the program asks.
+        if (!logout.allowsInteraction())
+            return;
+        asking_ = true;
+        mayClose = confirmClose(editor_);
+        asking_ = false;
+    }
+    if (!mayClose) {
+        // Cancel alone: a release first would tell the session manager to go on.
+        logout.cancel();
+        return;
+    }
+    logoutAgreed_ = true;
+    logout.release();
+}
+
 void MainWindow::commitData(QSessionManager& manager)
 {
-    if (closing_ || !state_.isModified() || !manager.allowsInteraction())
-        return;
-    asking_ = true;
-    const bool cancel = !confirmClose(editor_);
-    asking_ = false;
-    manager.release();
-    if (cancel)
-        manager.cancel();
-    else
+    neverRestart(manager);
+    platform::QtLogout logout(manager);
+    answerLogout(logout);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // Once every program has agreed, the session manager ends the program
+    // with a Quit, which closes the window: the Yes given for this logout
+    // stands for that close. A logout that was cancelled sends none, so the
+    // next close asks again.
+    if (watched == qApp && event->type() == QEvent::Quit && logoutAgreed_)
         closing_ = true;
+    return QMainWindow::eventFilter(watched, event);
 }
 
 } // namespace mx

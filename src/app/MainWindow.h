@@ -16,8 +16,9 @@ class QSessionManager;
 namespace mx {
 
 namespace platform {
+class Logout;
 struct Platform;
-}
+} // namespace platform
 class TextArea;
 
 // What to hand setWindowTitle so that the window shows the caption as it is.
@@ -39,10 +40,14 @@ public:
     bool isReachable(const QString& control) const;
     // Runs a command as its menu item would, if it can be reached.
     void trigger(const QString& control);
+    // The session is ending (logout, shutdown): asks the close question if
+    // the text has changed, and stops the logout on No.
+    void answerLogout(platform::Logout& logout);
 
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildMenus();
@@ -61,6 +66,7 @@ private:
     bool shown_ = false;
     bool asking_ = false; // a close request is showing its question
     bool closing_ = false; // the user agreed; no second question
+    bool logoutAgreed_ = false; // Yes to the logout under way
 };
 
 } // namespace mx

@@ -5,6 +5,8 @@
 #pragma once
 #include <QString>
 
+#include <optional>
+
 namespace mx::platform {
 
 enum class Icon { None, Information, Question, Warning, Critical };
@@ -21,6 +23,10 @@ public:
     // An empty title shows the application's name.
     virtual Answer show(const QString& text, const QString& title, Icon icon,
                         Buttons buttons = Buttons::Ok) = 0;
+    // Called while a box is up (from an event its modal loop delivers): waits
+    // for the user to answer that box and gives the answer it will return.
+    // nullopt when no box is up.
+    virtual std::optional<Answer> awaitShowingAnswer() = 0;
 };
 
 } // namespace mx::platform

@@ -8,10 +8,12 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QSessionManager>
 #include <QUrl>
 
 using namespace Qt::Literals::StringLiterals;
@@ -50,6 +52,21 @@ std::optional<QString> QtClipboard::text()
     return data->text();
 }
 
+namespace {
+
+// What the box says once the user has closed it. The title bar's close
+// button counts as No, like Escape.
+Answer answerOf(const QMessageBox& box)
+{
+    switch (box.standardButton(box.clickedButton())) {
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::Ok: return Answer::Ok;
+    default: return box.standardButtons().testFlag(QMessageBox::Ok) ? Answer::Ok : Answer::No;
+    }
+}
+
+} // namespace
+
 Answer QtMessageBox::show(const QString& text, const QString& title, Icon icon, Buttons buttons)
 {
     QMessageBox box(dialogParent());
@@ -64,15 +81,50 @@ Answer QtMessageBox::show(const QString& text, const QString& title, Icon icon, 
     }
     if (buttons == Buttons::Ok) {
         box.setStandardButtons(QMessageBox::Ok);
-        box.exec();
-        return Answer::Ok;
+    } else {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
     }
-    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-    box.setDefaultButton(QMessageBox::Yes);
-    box.setEscapeButton(QMessageBox::No);
+    // Boxes nest (a logout can arrive while one is up): keep the outer one.
+    const QPointer<QMessageBox> outer = showing_;
+    showing_ = &box;
     box.exec();
-    // The title bar's close button counts as No, like Escape.
-    return box.standardButton(box.clickedButton()) == QMessageBox::Yes ? Answer::Yes : Answer::No;
+    showing_ = outer;
+    return answerOf(box);
+}
+
+std::optional<Answer> QtMessageBox::awaitShowingAnswer()
+{
+    const QPointer<QMessageBox> box = showing_;
+    if (!box)
+        return std::nullopt;
+    // The box ends its own modal loop only after this call returns, but it
+    // says finished() as soon as the user has answered.
+    if (box->isVisible()) {
+        QEventLoop waiting;
+        QObject::connect(box, &QDialog::finished, &waiting, &QEventLoop::quit);
+        QObject::connect(box, &QObject::destroyed, &waiting, &QEventLoop::quit);
+        waiting.exec();
+    }
+    if (!box)
+        return std::nullopt;
+    return answerOf(*box);
+}
+
+bool QtLogout::allowsInteraction()
+{
+    return manager_.allowsInteraction();
+}
+
+void QtLogout::release()
+{
+    manager_.release();
+}
+
+void QtLogout::cancel()
+{
+    manager_.cancel();
 }
 
 QString QtInputBox::getText(const QString& prompt, const QString& title, const QString& initial)

@@ -7,12 +7,16 @@
 #include "Clipboard.h"
 #include "FileDialog.h"
 #include "InputBox.h"
+#include "Logout.h"
 #include "MessageBox.h"
 #include "Platform.h"
 #include "TextFiles.h"
 
+#include <QPointer>
 #include <QStringList>
 
+class QMessageBox;
+class QSessionManager;
 class QWidget;
 
 namespace mx::platform {
@@ -26,6 +30,22 @@ public:
 class QtMessageBox final : public MessageBox {
 public:
     Answer show(const QString& text, const QString& title, Icon icon, Buttons buttons) override;
+    std::optional<Answer> awaitShowingAnswer() override;
+
+private:
+    QPointer<QMessageBox> showing_;
+};
+
+// A logout as Qt's session manager brings it.
+class QtLogout final : public Logout {
+public:
+    explicit QtLogout(QSessionManager& manager) : manager_(manager) { }
+    bool allowsInteraction() override;
+    void release() override;
+    void cancel() override;
+
+private:
+    QSessionManager& manager_;
 };
 
 class QtInputBox final : public InputBox {

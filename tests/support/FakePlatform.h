@@ -9,6 +9,7 @@
 #include "platform/Clipboard.h"
 #include "platform/FileDialog.h"
 #include "platform/InputBox.h"
+#include "platform/Logout.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 #include "platform/QtPlatform.h"
@@ -19,6 +20,7 @@
 #include <QString>
 
 #include <functional>
+#include <utility>
 
 namespace mx::test {
 
@@ -58,15 +60,37 @@ class FakeMessageBox final : public platform::MessageBox {
 public:
     QList<ShownMessage> shown;
     QQueue<platform::Answer> answers; // default: Yes for a question, OK otherwise
+    std::function<void()> whileShowing; // runs while a box is up, as events would
 
     platform::Answer show(const QString& text, const QString& title, platform::Icon icon,
                           platform::Buttons buttons) override
     {
         shown << ShownMessage{text, title, icon, buttons};
-        if (!answers.isEmpty())
-            return answers.dequeue();
-        return buttons == platform::Buttons::YesNo ? platform::Answer::Yes : platform::Answer::Ok;
+        const platform::Answer answer = !answers.isEmpty()                    ? answers.dequeue()
+                                        : buttons == platform::Buttons::YesNo ? platform::Answer::Yes
+                                                                              : platform::Answer::Ok;
+        const std::optional<platform::Answer> outer = showing_;
+        showing_ = answer;
+        if (whileShowing)
+            std::exchange(whileShowing, nullptr)();
+        showing_ = outer;
+        return answer;
     }
+    std::optional<platform::Answer> awaitShowingAnswer() override { return showing_; }
+
+private:
+    std::optional<platform::Answer> showing_;
+};
+
+// A logout as the session manager brings it, recording what the program did.
+class FakeLogout final : public platform::Logout {
+public:
+    bool interactionAllowed = true;
+    QStringList calls;
+
+    bool allowsInteraction() override { return interactionAllowed; }
+    void release() override { calls << QStringLiteral("release"); }
+    void cancel() override { calls << QStringLiteral("cancel"); }
 };
 
 struct AskedInput {

@@ -1,0 +1,23 @@
+// SPDX-FileCopyrightText: The Marquetrix developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#pragma once
+
+namespace mx::platform {
+
+// The desktop session ending (logout, shutdown) as the session manager asks
+// the program about it, before it ends the program.
+class Logout {
+public:
+    virtual ~Logout() = default;
+    // Whether the program may put a question to the user now. It may wait
+    // for its turn among the programs that want to ask.
+    virtual bool allowsInteraction() = 0;
+    // Done asking: the logout may go on as far as this program is concerned.
+    virtual void release() = 0;
+    // Stops the logout; the session and the program keep running.
+    virtual void cancel() = 0;
+};
+
+} // namespace mx::platform
