@@ -79,7 +79,7 @@ int main(int argc, char** argv)
                         {}, undo),
                     2.0};
 
-        const auto enableBase = [&window] { window.state().setEnabled(mx::MenuItem::BASE, true); };
+        const auto enableBase = [&window] { window.state().setEnabled(mx::MenuItem::BasicTags, true); };
         rows << Row{u"basic tags"_s, size,
                     MedianMicros(
                         kRuns, [&] { window.trigger(u"BASE"_s); }, enableBase, undo),
