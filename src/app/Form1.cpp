@@ -167,12 +167,36 @@ void Form1::Form_Load()
          screen.y() + int(float(screen.height() - outer.height()) / 2.0f));
 }
 
+void Form1::setVisible(bool visible)
+{
+    // Placed before the native window exists, the position is taken as the
+    // frame's (as move() promises) and the window manager keeps it; a window
+    // manager frames the window only once it is shown, so the first centring
+    // goes by the bare window, and it is done again once, when the frame
+    // arrives. A Wayland compositor places windows itself.
+    if (visible && !activated_ && !QGuiApplication::platformName().startsWith(u"wayland"_s)) {
+        Form_Load();
+        awaitingFrame_ = true;
+    }
+    QMainWindow::setVisible(visible);
+}
+
 void Form1::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
     if (!activated_) {
         activated_ = true;
         Form_Activate();
+    }
+}
+
+void Form1::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    // Only the frame's first arrival re-centres: later moves are the user's.
+    if (awaitingFrame_ && frameGeometry() != geometry()) {
+        awaitingFrame_ = false;
+        Form_Load();
     }
 }
 

@@ -34,16 +34,18 @@ public:
     // Runs a command as its menu item would, if it can be reached.
     void trigger(const QString& control);
 
-    // Centres the window on its screen, frame included.
-    void Form_Load();
+    void setVisible(bool visible) override;
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildMenus();
     void run(const MenuEntry& entry);
+    // Centres the window on its screen, frame included.
+    void Form_Load();
     void Form_Activate();
     void Form_Unload();
     void commitData(QSessionManager& manager);
@@ -56,6 +58,7 @@ private:
     QHash<QString, QAction*> actions_;
     QHash<QString, QString> parents_;
     bool activated_ = false;
+    bool awaitingFrame_ = false; // centred before the window manager framed it
     bool asking_ = false;  // a close request is showing its question
     bool closing_ = false; // the user agreed; no second question
 };

@@ -24,7 +24,6 @@ int main(int argc, char* argv[])
     mx::platform::QtPlatform platform;
     mx::platform::Platform services = platform.services();
     mx::Form1 window(services);
-    window.Form_Load();
     window.show();
     return QApplication::exec();
 }

@@ -16,7 +16,6 @@ struct WindowFixture {
     WindowFixture()
         : window(std::make_unique<Form1>(fake.services))
     {
-        window->Form_Load();
         window->show();
     }
     ~WindowFixture()
