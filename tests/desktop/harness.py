@@ -1,6 +1,10 @@
 """Drives the real Marquetrix binary on its own X server, as a person would:
 keys and clicks through xdotool, the clipboard through xclip, screenshots
-through ImageMagick's import."""
+through ImageMagick's import.
+
+Nothing here sleeps for a fixed time: every step waits for the condition it
+needs (a window, a dialog, the clipboard, a title, a file) and gives up after
+a timeout."""
 import os
 import shutil
 import subprocess
@@ -17,8 +21,54 @@ def run(*args, env=None, check=True, timeout=20):
                           stdout=subprocess.PIPE, stderr=subprocess.PIPE).stdout.decode()
 
 
+def check(condition, what):
+    if not condition:
+        raise AssertionError(what)
+
+
+def wait_for(probe, done=bool, timeout=10, interval=0.05):
+    """Calls probe() until done(value) holds or the time is up; returns the last value."""
+    deadline = time.time() + timeout
+    while True:
+        value = probe()
+        if done(value) or time.time() > deadline:
+            return value
+        time.sleep(interval)
+
+
+def expect(probe, expected, what, timeout=10):
+    """Waits until probe() gives expected, and fails with what it gave instead."""
+    value = wait_for(probe, lambda v: v == expected, timeout)
+    check(value == expected, f"{what}: {value!r}, expected {expected!r}")
+
+
+def read_bytes(path):
+    try:
+        with open(path, "rb") as f:
+            return f.read()
+    except FileNotFoundError:
+        return None
+
+
+def file_version(path):
+    """Changes whenever the file is written anew (a save replaces it)."""
+    try:
+        st = os.stat(path)
+        return st.st_ino, st.st_mtime_ns, st.st_size
+    except FileNotFoundError:
+        return None
+
+
+def rewritten(path, before, timeout=10):
+    """The file's bytes once it was written after before = file_version(path)."""
+    wait_for(lambda: file_version(path) != before, timeout=timeout)
+    return read_bytes(path)
+
+
 class Display:
     """A private Xvfb, gone when the run ends."""
+
+    TOOLS = ("Xvfb", "xdotool", "xclip")
 
     def __init__(self, width=1280, height=1024):
         read, write = os.pipe()
@@ -38,12 +88,10 @@ class Display:
         self.env.pop("QT_QPA_PLATFORM", None)
         self.env.pop("WAYLAND_DISPLAY", None)
         # Answering a client is the proof that the server is there for ours.
-        deadline = time.time() + 10
-        while subprocess.run(["xdotool", "getdisplaygeometry"], env=self.env, stdout=subprocess.DEVNULL,
-                             stderr=subprocess.DEVNULL).returncode != 0:
-            if time.time() > deadline or self.proc.poll() is not None:
-                raise RuntimeError(f"Xvfb on {self.name} does not answer")
-            time.sleep(0.1)
+        answers = lambda: subprocess.run(["xdotool", "getdisplaygeometry"], env=self.env, stdout=subprocess.DEVNULL,
+                                         stderr=subprocess.DEVNULL).returncode == 0
+        if not wait_for(lambda: answers() or self.proc.poll() is not None) or self.proc.poll() is not None:
+            raise RuntimeError(f"Xvfb on {self.name} does not answer")
 
     def close(self):
         self.proc.terminate()
@@ -51,7 +99,7 @@ class Display:
 
 
 class App:
-    """One run of the editor on a display."""
+    """One run of the editor on an X display."""
 
     def __init__(self, display, binary, extra_env=None, home=None):
         self.display = display
@@ -66,32 +114,28 @@ class App:
         return run("xdotool", *args, env=self.env, check=check)
 
     def wait_window(self, name="^Marquetrix", timeout=15):
-        deadline = time.time() + timeout
-        while time.time() < deadline:
+        def found():
             if self.proc.poll() is not None:
                 raise RuntimeError("the editor ended at start: " + self.proc.stdout.read().decode())
-            out = run("xdotool", "search", "--onlyvisible", "--name", name, env=self.env, check=False)
-            ids = [line for line in out.split() if line]
-            if ids:
-                time.sleep(0.3)
-                return ids[0]
-            time.sleep(0.1)
-        raise RuntimeError("no window named " + name)
+            return self.windows(name)
+        ids = wait_for(found, timeout=timeout)
+        check(ids, "no window named " + name)
+        return ids[0]
 
     def windows(self, name):
         out = run("xdotool", "search", "--onlyvisible", "--name", name, env=self.env, check=False)
         return [line for line in out.split() if line]
 
+    def dialogs(self):
+        return [w for w in self.windows(".") if w != self.window and self.visible_size(w) > 4]
+
     def wait_dialog(self, timeout=10):
-        """The id of a visible window of ours other than the main one."""
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            others = [w for w in self.windows(".") if w != self.window and self.visible_size(w) > 4]
-            if others:
-                time.sleep(0.4)
-                return others[-1]
-            time.sleep(0.1)
-        raise RuntimeError("no dialog appeared")
+        """The id of a visible window of ours other than the main one, with the
+        keyboard focus: with no window manager nobody else gives it."""
+        others = wait_for(self.dialogs, timeout=timeout)
+        check(others, "no dialog appeared")
+        self.x("windowfocus", "--sync", others[-1])
+        return others[-1]
 
     def visible_size(self, window):
         out = self.x("getwindowgeometry", "--shell", window, check=False)
@@ -99,47 +143,41 @@ class App:
         return int(values.get("WIDTH", 0)) * int(values.get("HEIGHT", 0))
 
     def dialog_gone(self, timeout=5):
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            if not [w for w in self.windows(".") if w != self.window and self.visible_size(w) > 4]:
-                return True
-            time.sleep(0.1)
-        return False
+        return not wait_for(self.dialogs, lambda others: not others, timeout=timeout)
 
     def focus(self):
         self.x("windowfocus", "--sync", self.window)
 
-    def key(self, *keys, delay=0.15):
-        for k in keys:
-            self.x("key", "--clearmodifiers", k)
-            time.sleep(delay)
+    def key(self, *keys):
+        # The X server queues input and the program takes it in order, so a
+        # whole sequence goes at once; a step that must be seen waits for it.
+        if keys:
+            self.x("key", "--clearmodifiers", *keys)
 
     def type(self, text):
+        if text.isascii():
+            self.x("type", text)
+            return
         # xdotool loses non-ASCII characters now and then: one at a time.
         for ch in text:
             self.x("type", "--delay", "0", ch)
-        time.sleep(0.1)
 
     def menu(self, top_index, *path):
         """Opens a menu bar menu by keyboard and walks down it: path is a list
         of (downs, 'right'|'enter') steps."""
         self.focus()
-        self.key("alt")
-        for _ in range(top_index):
-            self.key("Right")
-        self.key("Down")
+        keys = ["alt"] + ["Right"] * top_index + ["Down"]
         for downs, then in path:
-            for _ in range(downs):
-                self.key("Down")
-            self.key("Right" if then == "right" else "Return")
-        time.sleep(0.3)
+            keys += ["Down"] * downs + ["Right" if then == "right" else "Return"]
+        self.key(*keys)
 
     def paste(self, text):
         """Puts text on the clipboard with xclip and pastes it where the focus is:
         the sure way to enter characters that the keyboard map does not hold."""
         subprocess.run(["xclip", "-i", "-selection", "clipboard"], input=text.encode(), env=self.env,
                        timeout=10, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        time.sleep(0.2)
+        # xclip takes the clipboard in the background, after it returns.
+        expect(self.clipboard, text.encode(), "xclip holds the clipboard")
         self.key("ctrl+v")
 
     def clipboard(self):
@@ -154,9 +192,24 @@ class App:
         values = dict(line.split("=", 1) for line in out.split())
         return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
 
+    def frame_extents(self):
+        """left, right, top, bottom of the window manager's frame, or None when unframed."""
+        out = run("xprop", "-id", self.window, "_NET_FRAME_EXTENTS", env=self.env, check=False)
+        if "=" not in out:
+            return None
+        return tuple(int(v) for v in out.split("=", 1)[1].split(","))
+
+    def frame(self):
+        """x, y, width, height of the outer frame: the window grown by the frame extents."""
+        info = run("xwininfo", "-id", self.window, env=self.env)
+        values = {k.strip(): v.strip() for k, v in (line.split(":", 1) for line in info.splitlines() if ":" in line)}
+        x, y = int(values["Absolute upper-left X"]), int(values["Absolute upper-left Y"])
+        w, h = int(values["Width"]), int(values["Height"])
+        left, right, top, bottom = self.frame_extents() or (0, 0, 0, 0)
+        return x - left, y - top, w + left + right, h + top + bottom
+
     def close_box(self):
         run(sys.executable, os.path.join(HERE, "wm_close.py"), self.window, env=self.env)
-        time.sleep(0.5)
 
     def screenshot(self, path):
         run("import", "-window", "root", path, env=self.env)
@@ -174,31 +227,52 @@ class App:
             self.proc.wait()
 
 
-def main(tests):
-    """Runs each test(binary, display) on a fresh display and prints the tally."""
+def centred_on(width, height):
+    """A test: the window's outer frame is centred on a screen of this size,
+    within a pixel."""
+    def test(binary, display, artifacts):
+        app = App(display, binary)
+        try:
+            def centred(frame):
+                x, y, w, h = frame
+                return abs(x - (width - w) / 2) <= 1 and abs(y - (height - h) / 2) <= 1
+            x, y, w, h = wait_for(app.frame, centred)
+            check(centred((x, y, w, h)), f"{width}x{height}: window at {x},{y} size {w}x{h}")
+        finally:
+            app.kill()
+    test.__name__ = f"test_centred_on_{width}x{height}"
+    test.screen = (width, height)
+    return test
+
+
+def main(tests, session=Display):
+    """Runs each test(binary, session, artifacts) in a fresh session (a bare
+    Xvfb unless told otherwise, of the test's screen size if it has one) and
+    prints the tally."""
     import argparse
     parser = argparse.ArgumentParser()
     parser.add_argument("--binary", required=True)
     parser.add_argument("--artifacts", default=tempfile.mkdtemp(prefix="mx-desktop-"))
     args = parser.parse_args()
     os.makedirs(args.artifacts, exist_ok=True)
-    for tool in ("Xvfb", "xdotool", "xclip"):
+    for tool in session.TOOLS:
         if not shutil.which(tool):
             print(f"missing {tool}: install the desktop test packages (scripts/test does)")
             sys.exit(1)
     passed = failed = 0
     for test in tests:
-        display = Display()
+        started = time.time()
+        where = session(*getattr(test, "screen", ()))
         try:
-            test(args.binary, display, args.artifacts)
-            print(f"PASS   {test.__name__}")
+            test(args.binary, where, args.artifacts)
+            print(f"PASS   {test.__name__} ({time.time() - started:.1f} s)")
             passed += 1
         except Exception:  # report every failure, then go on with the next test
             print(f"FAIL!  {test.__name__}")
             traceback.print_exc(file=sys.stdout)
             failed += 1
         finally:
-            display.close()
+            where.close()
     print(f"{passed} passed, {failed} failed")
     sys.exit(1 if failed else 0)
 
@@ -227,12 +301,14 @@ def accessible_tree(app_name, timeout=15):
     import gi
     gi.require_version("Atspi", "2.0")
     from gi.repository import Atspi
-    deadline = time.time() + timeout
-    while time.time() < deadline:
+
+    def application():
         desktop = Atspi.get_desktop(0)
         for i in range(desktop.get_child_count()):
             child = desktop.get_child_at_index(i)
             if child is not None and child.get_name() == app_name:
                 return child
-        time.sleep(0.2)
-    raise RuntimeError(f"{app_name} never appeared on the accessibility bus")
+        return None
+    found = wait_for(application, timeout=timeout, interval=0.2)
+    check(found is not None, f"{app_name} never appeared on the accessibility bus")
+    return found
