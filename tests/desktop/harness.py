@@ -1,6 +1,7 @@
-"""Drives the real Marquetrix binary on its own X server, as a person would:
-keys and clicks through xdotool, the clipboard through xclip, screenshots
-through ImageMagick's import.
+"""Drives the real Marquetrix binary on its own X server (bare, or with
+openbox framing the windows), as a person would: keys and clicks through
+xdotool, the clipboard through xclip, screenshots through ImageMagick's
+import.
 
 Nothing here sleeps for a fixed time: every step waits for the condition it
 needs (a window, a dialog, the clipboard, a title, a file) and gives up after
@@ -68,7 +69,8 @@ def rewritten(path, before, timeout=10):
 class Display:
     """A private Xvfb, gone when the run ends."""
 
-    TOOLS = ("Xvfb", "xdotool", "xclip")
+    TOOLS = ("Xvfb", "xdotool", "xclip", "xprop", "xwininfo")
+    window_manager = False
 
     def __init__(self, width=1280, height=1024):
         read, write = os.pipe()
@@ -87,15 +89,38 @@ class Display:
         self.env = dict(os.environ, DISPLAY=self.name)
         self.env.pop("QT_QPA_PLATFORM", None)
         self.env.pop("WAYLAND_DISPLAY", None)
+        self.wm = None
         # Answering a client is the proof that the server is there for ours.
         answers = lambda: subprocess.run(["xdotool", "getdisplaygeometry"], env=self.env, stdout=subprocess.DEVNULL,
                                          stderr=subprocess.DEVNULL).returncode == 0
         if not wait_for(lambda: answers() or self.proc.poll() is not None) or self.proc.poll() is not None:
             raise RuntimeError(f"Xvfb on {self.name} does not answer")
+        if self.window_manager:
+            self.start_window_manager()
+
+    def start_window_manager(self):
+        # Its own empty configuration folder: openbox's defaults, whatever the user has.
+        env = dict(self.env, XDG_CONFIG_HOME=tempfile.mkdtemp(prefix="mx-wm-"))
+        self.wm = subprocess.Popen(["openbox"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        # Managing windows from now on: the check window it names on the root.
+        managing = lambda: "window id #" in run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK", env=self.env,
+                                                check=False)
+        if not wait_for(lambda: managing() or self.wm.poll() is not None) or self.wm.poll() is not None:
+            raise RuntimeError("openbox did not start: " + self.wm.stderr.read().decode(errors="replace"))
 
     def close(self):
+        if self.wm:
+            self.wm.terminate()
+            self.wm.wait(timeout=10)
         self.proc.terminate()
         self.proc.wait(timeout=10)
+
+
+class FramedDisplay(Display):
+    """Xvfb with openbox, which frames and places windows as a desktop does."""
+
+    TOOLS = Display.TOOLS + ("openbox", "wmctrl")
+    window_manager = True
 
 
 class App:
@@ -209,7 +234,12 @@ class App:
         return x - left, y - top, w + left + right, h + top + bottom
 
     def close_box(self):
-        run(sys.executable, os.path.join(HERE, "wm_close.py"), self.window, env=self.env)
+        """Closes as the title bar's close box does: through the window manager
+        when there is one, else with the message it would send."""
+        if self.display.window_manager:
+            run("wmctrl", "-i", "-c", self.window, env=self.env)
+        else:
+            run(sys.executable, os.path.join(HERE, "wm_close.py"), self.window, env=self.env)
 
     def screenshot(self, path):
         run("import", "-window", "root", path, env=self.env)
@@ -229,15 +259,19 @@ class App:
 
 def centred_on(width, height):
     """A test: the window's outer frame is centred on a screen of this size,
-    within a pixel."""
+    within a pixel; under a window manager the frame is its, caption included."""
     def test(binary, display, artifacts):
         app = App(display, binary)
         try:
             def centred(frame):
                 x, y, w, h = frame
                 return abs(x - (width - w) / 2) <= 1 and abs(y - (height - h) / 2) <= 1
+            if display.window_manager:
+                check(wait_for(app.frame_extents), "the window manager framed the window")
             x, y, w, h = wait_for(app.frame, centred)
             check(centred((x, y, w, h)), f"{width}x{height}: window at {x},{y} size {w}x{h}")
+            if display.window_manager:
+                app.screenshot(f"{artifacts}/framed-{width}x{height}.png")
         finally:
             app.kill()
     test.__name__ = f"test_centred_on_{width}x{height}"
