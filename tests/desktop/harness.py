@@ -1,12 +1,16 @@
-"""Drives the real Marquetrix binary on its own X server (bare, or with
-openbox framing the windows), as a person would: keys and clicks through
+"""Drives the real Marquetrix binary on its own display, as a person would.
+
+On X11 (a private Xvfb, bare or with openbox): keys and clicks through
 xdotool, the clipboard through xclip, screenshots through ImageMagick's
-import.
+import. On Wayland (a private headless sway): keys through wtype, the
+clipboard through wl-paste, windows through swaymsg, screenshots through grim.
 
 Nothing here sleeps for a fixed time: every step waits for the condition it
 needs (a window, a dialog, the clipboard, a title, a file) and gives up after
 a timeout."""
+import json
 import os
+import pwd
 import shutil
 import subprocess
 import sys
@@ -15,6 +19,8 @@ import time
 import traceback
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+# What ctest counts as a skip (SKIP_RETURN_CODE in tests/CMakeLists.txt).
+SKIPPED = 77
 
 
 def run(*args, env=None, check=True, timeout=20):
@@ -64,6 +70,10 @@ def rewritten(path, before, timeout=10):
     """The file's bytes once it was written after before = file_version(path)."""
     wait_for(lambda: file_version(path) != before, timeout=timeout)
     return read_bytes(path)
+
+
+class Unavailable(Exception):
+    """The machine cannot give the test what it needs (not a fault of the program)."""
 
 
 class Display:
@@ -279,10 +289,169 @@ def centred_on(width, height):
     return test
 
 
+class Sway:
+    """A private headless sway. It refuses to run as root, so as root it and
+    every client run as nobody, each in its own runtime folder."""
+
+    TOOLS = ("sway", "swaymsg", "wtype", "wl-paste", "grim", "setpriv")
+
+    def __init__(self, width=1280, height=1024):
+        self.prefix = []
+        if os.geteuid() == 0:
+            try:
+                pwd.getpwnam("nobody")
+            except KeyError:
+                raise Unavailable("running as root and there is no user nobody to run sway as")
+            self.prefix = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--"]
+        self.base = tempfile.mkdtemp(prefix="mx-sway-")
+        os.chmod(self.base, 0o755)
+        self.runtime = os.path.join(self.base, "run")
+        self.home = os.path.join(self.base, "home")
+        for folder in (self.runtime, self.home):
+            os.mkdir(folder, 0o700)
+            if self.prefix:
+                os.chown(folder, pwd.getpwnam("nobody").pw_uid, pwd.getpwnam("nobody").pw_gid)
+        config = os.path.join(self.base, "config")
+        with open(config, "w") as f:
+            # No X server at all: nothing can fall back to X11 unseen.
+            f.write(f"output HEADLESS-1 resolution {width}x{height}\nxwayland disable\n")
+        os.chmod(config, 0o644)
+        env = {k: v for k, v in os.environ.items()
+               if k not in ("DISPLAY", "WAYLAND_DISPLAY", "SWAYSOCK", "QT_QPA_PLATFORM", "DBUS_SESSION_BUS_ADDRESS")}
+        self.env = dict(env, XDG_RUNTIME_DIR=self.runtime, HOME=self.home, WLR_BACKENDS="headless",
+                        WLR_LIBINPUT_NO_DEVICES="1", WLR_RENDERER="pixman")
+        self.log = open(os.path.join(self.base, "sway.log"), "w+")
+        self.proc = subprocess.Popen(self.prefix + ["sway", "-c", config], env=self.env,
+                                     stdout=self.log, stderr=subprocess.STDOUT)
+
+        def sockets():
+            names = os.listdir(self.runtime)
+            wayland = [n for n in names if n.startswith("wayland-") and not n.endswith(".lock")]
+            ipc = [n for n in names if n.startswith("sway-ipc.")]
+            return (wayland[0], os.path.join(self.runtime, ipc[0])) if wayland and ipc else None
+        found = wait_for(lambda: sockets() or self.proc.poll() is not None, timeout=15)
+        if found is True or not found:
+            self.log.seek(0)
+            last = [line for line in self.log.read().splitlines() if line.strip()][-3:]
+            self.close()
+            raise Unavailable("sway could not start headless here: " + " | ".join(last))
+        self.env.update(WAYLAND_DISPLAY=found[0], SWAYSOCK=found[1])
+
+    def command(self, *args, env=None, check=True, timeout=20):
+        return run(*self.prefix, *args, env=env or self.env, check=check, timeout=timeout)
+
+    def screenshot(self, path):
+        # grim writes to its standard output: the artifacts folder is not the user's.
+        png = subprocess.run(self.prefix + ["grim", "-"], env=self.env, check=True, timeout=20,
+                             stdout=subprocess.PIPE, stderr=subprocess.PIPE).stdout
+        with open(path, "wb") as f:
+            f.write(png)
+
+    def tree(self):
+        return json.loads(self.command("swaymsg", "-r", "-t", "get_tree"))
+
+    def windows(self):
+        """Every window sway holds, tiled or floating: (id, title, focused)."""
+        out = []
+
+        def walk(node):
+            if node.get("type") in ("con", "floating_con") and node.get("pid"):
+                out.append((node["id"], node.get("name"), node.get("focused")))
+            for child in node.get("nodes", []) + node.get("floating_nodes", []):
+                walk(child)
+        walk(self.tree())
+        return out
+
+    def close(self):
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+        self.log.close()
+
+
+class WaylandApp:
+    """One run of the editor as a native Wayland client of a Sway session."""
+
+    def __init__(self, sway, binary):
+        self.sway = sway
+        self.home = sway.home
+        self.env = dict(sway.env, QT_QPA_PLATFORM="wayland")
+        self.stderr_path = os.path.join(sway.base, "stderr")
+        with open(self.stderr_path, "wb") as err:
+            self.proc = subprocess.Popen(sway.prefix + [binary], env=self.env, stdout=subprocess.DEVNULL, stderr=err)
+        windows = wait_for(lambda: self.proc.poll() is not None or self.sway.windows(), timeout=15)
+        check(windows and windows is not True, "the editor showed no window: " + self.stderr())
+        self.window = windows[0][0]
+
+    def stderr(self):
+        return open(self.stderr_path, "rb").read().decode(errors="replace")
+
+    def key(self, *args):
+        # Each wtype hands the compositor a new keyboard map, and the first key
+        # after it may be lost: the pause at the start lets the map settle.
+        self.sway.command("wtype", "-s", "150", *args)
+
+    def type(self, text):
+        self.key(text)
+
+    def shortcut(self, modifier, *keys):
+        self.key("-M", modifier, *[a for k in keys for a in ("-k", k)], "-m", modifier)
+
+    def menu(self, top_index, *path):
+        """As App.menu: Alt, then arrows and Return."""
+        keys = ["Alt_L"] + ["Right"] * top_index + ["Down"]
+        for downs, then in path:
+            keys += ["Down"] * downs + ["Right" if then == "right" else "Return"]
+        self.key(*[a for k in keys for a in ("-k", k)])
+
+    def clipboard(self):
+        return subprocess.run(self.sway.prefix + ["wl-paste", "--no-newline"], env=self.env, timeout=10,
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE).stdout
+
+    def title(self):
+        return next((title for id, title, _ in self.sway.windows() if id == self.window), None)
+
+    def dialogs(self):
+        return [w for w in self.sway.windows() if w[0] != self.window]
+
+    def wait_dialog(self, timeout=10):
+        """The dialog sway shows beside the window, once it has the keyboard."""
+        others = wait_for(lambda: [w for w in self.dialogs() if w[2]], timeout=timeout)
+        check(others, f"no dialog appeared: {self.sway.windows()}")
+        return others[-1][0]
+
+    def dialog_gone(self, timeout=5):
+        return not wait_for(self.dialogs, lambda others: not others, timeout=timeout)
+
+    def close_box(self):
+        """What the title bar's close box does: the compositor asks the window to close."""
+        self.sway.command("swaymsg", f"[con_id={self.window}]", "kill")
+
+    def screenshot(self, path):
+        self.sway.screenshot(path)
+
+    def ended(self, timeout=5):
+        try:
+            self.proc.wait(timeout=timeout)
+            return True
+        except subprocess.TimeoutExpired:
+            return False
+
+    def kill(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+
+
 def main(tests, session=Display):
     """Runs each test(binary, session, artifacts) in a fresh session (a bare
     Xvfb unless told otherwise, of the test's screen size if it has one) and
-    prints the tally."""
+    prints the tally. Where the machine cannot give a session, says so and
+    exits as a skip."""
     import argparse
     parser = argparse.ArgumentParser()
     parser.add_argument("--binary", required=True)
@@ -293,10 +462,15 @@ def main(tests, session=Display):
         if not shutil.which(tool):
             print(f"missing {tool}: install the desktop test packages (scripts/test does)")
             sys.exit(1)
-    passed = failed = 0
+    passed = failed = skipped = 0
     for test in tests:
         started = time.time()
-        where = session(*getattr(test, "screen", ()))
+        try:
+            where = session(*getattr(test, "screen", ()))
+        except Unavailable as reason:
+            print(f"SKIP   {test.__name__}: {reason}")
+            skipped += 1
+            continue
         try:
             test(args.binary, where, args.artifacts)
             print(f"PASS   {test.__name__} ({time.time() - started:.1f} s)")
@@ -307,8 +481,8 @@ def main(tests, session=Display):
             failed += 1
         finally:
             where.close()
-    print(f"{passed} passed, {failed} failed")
-    sys.exit(1 if failed else 0)
+    print(f"{passed} passed, {failed} failed" + (f", {skipped} skipped" if skipped else ""))
+    sys.exit(1 if failed else SKIPPED if skipped and not passed else 0)
 
 
 class Bus:
