@@ -205,6 +205,16 @@ class App:
         for downs, then in path:
             keys += ["Down"] * downs + ["Right" if then == "right" else "Return"]
         self.key(*keys)
+        if keys[-1] == "Return":
+            # An open menu holds the keyboard: a key sent before the program has
+            # closed it goes to the closed menu and is lost.
+            check(not wait_for(self.popups, lambda open_: not open_), "the menu closed")
+
+    def popups(self):
+        """Our menus on the screen (override-redirect windows)."""
+        out = run("xdotool", "search", "--onlyvisible", "--pid", str(self.proc.pid), env=self.env, check=False)
+        return [w for w in out.split()
+                if "Override Redirect State: yes" in run("xwininfo", "-id", w, env=self.env, check=False)]
 
     def paste(self, text):
         """Puts text on the clipboard with xclip and pastes it where the focus is:
