@@ -170,13 +170,36 @@ void MainWindow::centreOnScreen()
          screen.y() + int(float(screen.height() - outer.height()) / 2.0f));
 }
 
+void MainWindow::setVisible(bool visible)
+{
+    // Placed before the native window exists, the position is taken as the
+    // frame's (as move() promises) and the window manager keeps it; a window
+    // manager frames the window only once it is shown, so the first centring
+    // goes by the bare window, and it is done again once, when the frame
+    // arrives. A Wayland compositor places windows itself.
+    if (visible && !shown_ && !QGuiApplication::platformName().startsWith(u"wayland"_s)) {
+        centreOnScreen();
+        awaitingFrame_ = true;
+    }
+    QMainWindow::setVisible(visible);
+}
+
 void MainWindow::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
     if (!shown_) {
         shown_ = true;
-        centreOnScreen();
         startWithEmptyText();
+    }
+}
+
+void MainWindow::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    // Only the frame's first arrival re-centres: later moves are the user's.
+    if (awaitingFrame_ && frameGeometry() != geometry()) {
+        awaitingFrame_ = false;
+        centreOnScreen();
     }
 }
 

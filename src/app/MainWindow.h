@@ -44,8 +44,11 @@ public:
     // the text has changed, and stops the logout on No.
     void answerLogout(platform::Logout& logout);
 
+    void setVisible(bool visible) override;
+
 protected:
     void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -64,6 +67,7 @@ private:
     QHash<QString, QAction*> actions_;
     QHash<QString, QString> parents_;
     bool shown_ = false;
+    bool awaitingFrame_ = false; // centred before the window manager framed it
     bool asking_ = false; // a close request is showing its question
     bool closing_ = false; // the user agreed; no second question
     bool logoutAgreed_ = false; // Yes to the logout under way

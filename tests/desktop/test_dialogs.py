@@ -8,14 +8,9 @@
 typed and Enter, or Escape."""
 import os
 
-from harness import App, main
+from harness import App, check, expect, main
 
 TAGS = 1
-
-
-def check(condition, what):
-    if not condition:
-        raise AssertionError(what)
 
 
 def new_document(app):
@@ -28,8 +23,7 @@ def new_document(app):
 
 def answer(app, typed=None):
     """Answers the dialog that opens: types a name and Enter, or Escape."""
-    dialog = app.wait_dialog()
-    app.x("windowfocus", "--sync", dialog)
+    app.wait_dialog()
     if typed is None:
         app.key("Escape")
     else:
@@ -50,24 +44,21 @@ def test_file_dialog_name_and_escape(binary, display, artifacts):
         # タグ > ジャンプとリンク > ハイパーリンク > 他ファイルへ
         app.menu(TAGS, (0, "right"), (0, "right"), (0, "enter"))
         answer(app, "page.htm")
-        link = f'<A HREF="{home}/page.htm">   </A>'.encode()
-        check(app.clipboard() == link, f"link: {app.clipboard()!r}")
+        expect(app.clipboard, f'<A HREF="{home}/page.htm">   </A>'.encode(), "link")
         # タグ > 画面分割 > 表示ファイル: opens on the HTML list.
         app.menu(TAGS, (4, "right"), (2, "enter"))
-        dialog = app.wait_dialog()
+        app.wait_dialog()
         app.screenshot(f"{artifacts}/frame-file-dialog.png")
-        app.x("windowfocus", "--sync", dialog)
         app.key("ctrl+a")
         app.type("menu.htm")
         app.key("Return")
         check(app.dialog_gone(), "the dialog closed")
-        frame = f'<FRAME SRC="{home}/menu.htm" NAME="" RESIZE>\r\n'.encode()
-        check(app.clipboard() == frame, f"frame: {app.clipboard()!r}")
+        expect(app.clipboard, f'<FRAME SRC="{home}/menu.htm" NAME="" RESIZE>\r\n'.encode(), "frame")
         # タグ > イメージ, then Escape: the earlier name must not come back.
         app.focus()
         app.menu(TAGS, (1, "enter"))
         answer(app, None)
-        check(app.clipboard() == b'<IMG SRC="" BORDER=0>\r\n', f"image: {app.clipboard()!r}")
+        expect(app.clipboard, b'<IMG SRC="" BORDER=0>\r\n', "image")
     finally:
         app.kill()
 
@@ -81,15 +72,14 @@ def test_input_box_address_and_escape(binary, display, artifacts):
         dialog = app.wait_dialog()
         check(app.x("getwindowname", dialog).strip() == "アドレス入力", "input box title")
         app.screenshot(f"{artifacts}/address-box.png")
-        app.x("windowfocus", "--sync", dialog)
         app.type("example.jp")
         app.key("Return")
         check(app.dialog_gone(), "the input box closed")
-        check(app.clipboard() == b'<A HREF="http://example.jp">   </A>', f"url: {app.clipboard()!r}")
+        expect(app.clipboard, b'<A HREF="http://example.jp">   </A>', "url")
         app.focus()
         app.menu(TAGS, (0, "right"), (0, "right"), (1, "enter"))
         answer(app, None)
-        check(app.clipboard() == b'<A HREF="http://">   </A>', f"cancelled url: {app.clipboard()!r}")
+        expect(app.clipboard, b'<A HREF="http://">   </A>', "cancelled url")
     finally:
         app.kill()
 

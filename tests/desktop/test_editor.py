@@ -6,17 +6,10 @@
 
 """The editor on a real X server: start-up, tag commands through the real
 clipboard, and closing with its question."""
-import time
-
-from harness import App, main
+from harness import App, check, expect, main
 
 TAGS = 1  # menu bar index of "タグ"
 FILE = 0
-
-
-def check(condition, what):
-    if not condition:
-        raise AssertionError(what)
 
 
 def test_start_up_centred(binary, display, artifacts):
@@ -56,18 +49,16 @@ def test_tag_commands_fill_the_real_clipboard(binary, display, artifacts):
         app.key("ctrl+a")
         # タグ > フォント > 色 > 赤
         app.menu(TAGS, (3, "right"), (1, "right"), (0, "enter"))
-        check(app.clipboard() == b"<FONT COLOR=#FF0000>\r\nabc\r\n</FONT>",
-              f"clipboard after red: {app.clipboard()!r}")
+        expect(app.clipboard, b"<FONT COLOR=#FF0000>\r\nabc\r\n</FONT>", "clipboard after red")
         # Caret after "</FONT>": bold with nothing selected.
         app.menu(TAGS, (3, "right"), (2, "enter"))
-        check(app.clipboard() == b"<B>  </B>", f"clipboard after bold: {app.clipboard()!r}")
+        expect(app.clipboard, b"<B>  </B>", "clipboard after bold")
         # What the document holds, copied out by the user.
         app.key("ctrl+a", "ctrl+c")
-        check(app.clipboard() == b"<FONT COLOR=#FF0000>\nabc\n</FONT><B>  </B>",
-              f"document: {app.clipboard()!r}")
+        expect(app.clipboard, b"<FONT COLOR=#FF0000>\nabc\n</FONT><B>  </B>", "document")
         # One undo takes one command back.
         app.key("ctrl+z", "ctrl+a", "ctrl+c")
-        check(app.clipboard() == b"<FONT COLOR=#FF0000>\nabc\n</FONT>", f"after undo: {app.clipboard()!r}")
+        expect(app.clipboard, b"<FONT COLOR=#FF0000>\nabc\n</FONT>", "after undo")
         app.menu(TAGS)  # the Tags menu open, for the record
         app.screenshot(f"{artifacts}/tags-menu.png")
         app.key("Escape", "Escape")
@@ -81,16 +72,17 @@ def test_close_box_asks_and_no_keeps_the_window(binary, display, artifacts):
         app.focus()
         app.type("keep")
         app.close_box()
-        check(app.windows("^Marquetrix$") and len(app.windows("^Marquetrix$")) >= 2,
-              "the question box appears beside the window")
+        app.wait_dialog()
+        check(len(app.windows("^Marquetrix$")) >= 2, "the question box appears beside the window")
         app.screenshot(f"{artifacts}/close-question.png")
         app.key("Escape")  # No
-        time.sleep(0.3)
-        check(not app.ended(1), "No keeps the program")
+        check(app.dialog_gone(), "the question box closed")
+        check(app.proc.poll() is None, "No keeps the program")
         app.focus()
         app.key("ctrl+a", "ctrl+c")
-        check(app.clipboard() == b"keep", f"text kept: {app.clipboard()!r}")
+        expect(app.clipboard, b"keep", "text kept")
         app.close_box()
+        app.wait_dialog()
         app.key("Return")  # Yes is the default
         check(app.ended(5), "Yes ends the program")
         check(app.proc.returncode == 0, f"exit code {app.proc.returncode}")
@@ -106,7 +98,7 @@ def test_exit_asks_once(binary, display, artifacts):
         # ファイル > 終了 is the last item: up from the first wraps to it.
         app.focus()
         app.key("alt", "Down", "Up", "Return")
-        time.sleep(0.3)
+        app.wait_dialog()
         app.key("Return")  # Yes
         check(app.ended(5), "Exit with Yes ends the program after one question")
     finally:

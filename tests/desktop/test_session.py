@@ -10,10 +10,9 @@ the question; and pages written on Windows machines opened and saved back."""
 import os
 import stat
 import tempfile
-import time
 import urllib.parse
 
-from harness import App, main
+from harness import App, check, expect, file_version, main, read_bytes, rewritten, wait_for
 
 FILE, TAGS, BROWSER = 0, 1, 2
 HEAD = "<HTML>\r\n<HEAD>\r\n<TITLE></TITLE>\r\n</HEAD>\r\n<BODY>\r\n<PRE>\r\n"
@@ -22,11 +21,6 @@ TAIL = "\r\n\r\n</PRE>\r\n</BODY>\r\n</HTML>"
 RECORDER = """#!/bin/sh
 printf '%s\\n' "$@" >> "$HOME/opened.log"
 """
-
-
-def check(condition, what):
-    if not condition:
-        raise AssertionError(what)
 
 
 def start(display, binary):
@@ -45,8 +39,7 @@ def start(display, binary):
 
 
 def answer_dialog(app, name):
-    dialog = app.wait_dialog()
-    app.x("windowfocus", "--sync", dialog)
+    app.wait_dialog()
     app.key("ctrl+a")
     if name.isascii():
         app.type(name)
@@ -57,25 +50,12 @@ def answer_dialog(app, name):
     app.focus()
 
 
-def document(app):
-    """The text area's text as the user would copy it (line feeds only)."""
-    app.focus()
-    app.key("ctrl+a", "ctrl+c")
-    text = app.clipboard()
-    app.key("ctrl+End")
-    return text
-
-
-def opened(app, timeout=10):
-    log = os.path.join(app.home, "opened.log")
-    deadline = time.time() + timeout
-    while time.time() < deadline:
-        if os.path.exists(log):
-            lines = [line for line in open(log).read().splitlines() if line]
-            if lines:
-                return [urllib.parse.unquote(line.removeprefix("file://")) for line in lines]
-        time.sleep(0.2)
-    return []
+def opened(app, count=1):
+    """What the browser was asked to show, once it was asked count times."""
+    def asked():
+        lines = (read_bytes(os.path.join(app.home, "opened.log")) or b"").decode().splitlines()
+        return [urllib.parse.unquote(line.removeprefix("file://")) for line in lines if line]
+    return wait_for(asked, lambda pages: len(pages) >= count)
 
 
 def test_a_whole_session(binary, display, artifacts):
@@ -97,17 +77,19 @@ def test_a_whole_session(binary, display, artifacts):
         app.menu(FILE, (3, "enter"))  # 名前を付けて保存
         answer_dialog(app, "session page.html")
         path = os.path.join(app.home, "session page.html")
-        saved = open(path, "rb").read()
-        check(saved == (text + "\r\n").encode("utf-8"), f"saved bytes: {saved!r}")
-        check(app.title() == "Marquetrix-" + path, f"title {app.title()!r}")
+        saved = (text + "\r\n").encode("utf-8")
+        expect(lambda: read_bytes(path), saved, "saved bytes")
+        expect(app.title, "Marquetrix-" + path, "title")
 
         app.menu(FILE, (0, "enter"))  # 新規作成
-        check(app.title() == "Marquetrix", "New forgets the file")
+        expect(app.title, "Marquetrix", "New forgets the file")
         app.menu(FILE, (1, "enter"))  # 開く
         answer_dialog(app, "session page.html")
-        reopened = document(app)
-        check(reopened == (text + "\r\n").replace("\r\n", "\n").encode("utf-8"), f"reopened {reopened!r}")
-        check(app.title() == "Marquetrix-" + path, f"title after Open {app.title()!r}")
+        # The text area's text as the user would copy it (line feeds only).
+        app.key("ctrl+a", "ctrl+c")
+        expect(app.clipboard, (text + "\r\n").replace("\r\n", "\n").encode("utf-8"), "reopened")
+        app.key("ctrl+End")
+        expect(app.title, "Marquetrix-" + path, "title after Open")
         app.screenshot(f"{artifacts}/session-reopened.png")
 
         app.menu(BROWSER, (0, "enter"))  # ブラウザ表示
@@ -132,10 +114,9 @@ def test_preview_of_a_new_page(binary, display, artifacts):
         answer_dialog(app, "preview page.html")
         path = os.path.join(app.home, "preview page.html")
         check(opened(app) == [path], f"opened {opened(app)!r}")
-        check(open(path, "rb").read() == (HEAD + TAIL + "\r\n").encode(), "skeleton saved")
+        check(read_bytes(path) == (HEAD + TAIL + "\r\n").encode(), "skeleton saved")
         app.menu(BROWSER, (0, "enter"))
-        time.sleep(1)
-        check(opened(app) == [path, path], f"a second use opens again: {opened(app)!r}")
+        check(opened(app, 2) == [path, path], f"a second use opens again: {opened(app)!r}")
     finally:
         app.kill()
 
@@ -158,16 +139,18 @@ def test_pages_from_other_machines_come_back_whole(binary, display, artifacts):
             path = os.path.join(app.home, name)
             app.menu(FILE, (1, "enter"))  # 開く
             answer_dialog(app, name)
-            check(app.title() == "Marquetrix-" + path, f"title {app.title()!r}")
+            expect(app.title, "Marquetrix-" + path, "title")
             app.screenshot(f"{artifacts}/opened-{len(data)}.png")
+            before = file_version(path)
             app.menu(FILE, (2, "enter"))  # 上書き保存
-            back = open(path, "rb").read()
+            back = rewritten(path, before)
             check(back == data, f"{name} saved back unchanged: {back!r} != {data!r}")
             app.focus()
             app.key("ctrl+End")
             app.type("x")
+            before = file_version(path)
             app.menu(FILE, (2, "enter"))
-            after = open(path, "rb").read()
+            after = rewritten(path, before)
             # The caret goes after the last line end; the file keeps ending with one.
             expected = data + b"x\n" if data.endswith(b"\n") else data + b"x"
             check(after == expected, f"{name} after one more character: {after!r}")
