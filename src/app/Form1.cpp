@@ -1,6 +1,7 @@
 #include "Form1.h"
 
 #include "Closing.h"
+#include "Composition.h"
 #include "Text1.h"
 
 #include <QCloseEvent>
@@ -149,8 +150,14 @@ void Form1::trigger(const QString& control)
 void Form1::run(const MenuEntry& entry)
 {
     // A disabled menu hides its commands; a direct trigger must not slip past it.
-    if (entry.handler && reachable(entry.control))
-        entry.handler(editor_);
+    if (!entry.handler || !reachable(entry.control))
+        return;
+    // A menu opened with the mouse takes the focus, and the input method
+    // commits what it was composing on the way. A command triggered without a
+    // focus change (over the accessibility bus) finds the composition still
+    // open at the caret.
+    commitComposition(edit_);
+    entry.handler(editor_);
 }
 
 void Form1::mirrorEnabled(Item item, bool on)
