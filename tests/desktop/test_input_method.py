@@ -87,11 +87,20 @@ class InputMethod:
                         "[Groups/0/Items/0]\nName=keyboard-us\nLayout=\n\n"
                         "[Groups/0/Items/1]\nName=mozc\nLayout=\n\n[GroupOrder]\n0=Default\n")
             self.start(["fcitx5"])
-            wait_until(lambda: self.remote().returncode == 0, 30, "Fcitx 5 on the session")
+            # Asked before it has its name, the session would start a second
+            # Fcitx 5 from its service file, on the user's own profile.
+            wait_until(lambda: self.has_owner("org.fcitx.Fcitx5"), 30, "Fcitx 5 on the session")
+            check(self.procs[-1].poll() is None, "Fcitx 5 lost its name on the session to another")
 
     def start(self, args):
         self.procs.append(subprocess.Popen(args, env=self.env, stdout=subprocess.DEVNULL,
                                            stderr=subprocess.DEVNULL))
+
+    def has_owner(self, name):
+        """Whether a program holds the name, without starting one for it."""
+        return "boolean true" in run("dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
+                                     "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner",
+                                     f"string:{name}", env=self.env, check=False)
 
     def remote(self, *args):
         return subprocess.run(["fcitx5-remote", *args], env=self.env, stdout=subprocess.PIPE,
