@@ -201,6 +201,47 @@ private Q_SLOTS:
         }
     }
 
+    // A command triggered while the input method still composes (over the
+    // accessibility bus, which moves no focus) commits the composition once,
+    // then goes after it: the screen never shows what the document lacks.
+    void compositionPending_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("committed");
+        QTest::newRow("point tag, input method commits")
+            << u"LI"_s << int(ImAnswer::Commits) << u"a漢字<LI>b"_s << u"a漢字b"_s;
+        QTest::newRow("wrap tag, input method commits")
+            << u"TF2"_s << int(ImAnswer::Commits) << u"a漢字<B>  </B>b"_s << u"a漢字b"_s;
+        QTest::newRow("no input method answers: kept as shown")
+            << u"T8"_s << int(ImAnswer::Silent) << u"a漢字<BR>b"_s << u"a漢字b"_s;
+        QTest::newRow("input method drops it") << u"T9"_s << int(ImAnswer::Drops) << u"a<P>b"_s << u"ab"_s;
+    }
+    void compositionPending()
+    {
+        QFETCH(QString, control);
+        QFETCH(int, answer);
+        QFETCH(QString, text);
+        QFETCH(QString, committed);
+        WindowFixture f;
+        f.setText(u"ab"_s, 1);
+        f.state().setModified(false);
+        f.compose(u"漢字"_s, ImAnswer(answer));
+        f.trigger(control);
+
+        QCOMPARE(f.text().text(), text);
+        QCOMPARE(f.shownComposition(), QString());
+        QCOMPARE(f.text().selectionStart(), text.size() - 1);
+        QVERIFY(f.state().isModified());
+        // Nothing arrives late.
+        QTest::qWait(100);
+        QCOMPARE(f.text().text(), text);
+        // The command is still one undo step of its own.
+        f.edit()->undo();
+        QCOMPARE(f.text().text(), committed);
+    }
+
     // What is read back is what goes in, even if someone else put it there.
     void readBackIsWhatGoesIn()
     {

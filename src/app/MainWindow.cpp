@@ -5,6 +5,7 @@
 #include "MainWindow.h"
 
 #include "Closing.h"
+#include "Composition.h"
 #include "core/TextArea.h"
 #include "platform/Platform.h"
 #include "platform/QtPlatform.h"
@@ -152,8 +153,14 @@ void MainWindow::trigger(const QString& control)
 void MainWindow::run(const MenuEntry& entry)
 {
     // A disabled menu hides its commands; a direct trigger must not slip past it.
-    if (entry.handler && isReachable(entry.control))
-        entry.handler(editor_);
+    if (!entry.handler || !isReachable(entry.control))
+        return;
+    // A menu opened with the mouse takes the focus, and the input method
+    // commits what it was composing on the way. A command triggered without a
+    // focus change (over the accessibility bus) finds the composition still
+    // open at the caret.
+    commitComposition(edit_);
+    entry.handler(editor_);
 }
 
 void MainWindow::mirrorEnabled(MenuItem item, bool on)

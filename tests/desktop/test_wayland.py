@@ -1,4 +1,9 @@
 #!/usr/bin/env python3
+
+# SPDX-FileCopyrightText: The Marquetrix developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """The editor as a native Wayland client of a headless sway, driven only
 through Wayland: keys from wtype, the clipboard read by wl-paste, windows and
 the close box through sway. No X server runs."""

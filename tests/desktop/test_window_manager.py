@@ -1,4 +1,9 @@
 #!/usr/bin/env python3
+
+# SPDX-FileCopyrightText: The Marquetrix developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """The editor under a window manager that frames windows (openbox): the
 window centred by its outer frame, caption included, and the close box of
 the frame asking the question."""

@@ -9,9 +9,19 @@
 #include "app/MainWindow.h"
 #include "core/TextArea.h"
 
+#include <QCoreApplication>
+#include <QInputMethodEvent>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QTimer>
+
 #include <memory>
 
 namespace mx::test {
+
+// What the input method does when the window asks it to commit.
+enum class ImAnswer { Commits, Drops, Silent };
 
 struct WindowFixture {
     FakePlatform fake;
@@ -28,6 +38,34 @@ struct WindowFixture {
     EditorState& state() { return window->state(); }
     void trigger(const QString& control) { window->trigger(control); }
     FakeClipboard& clipboard() { return fake.clipboard; }
+
+    QPlainTextEdit* edit() const { return window->findChild<QPlainTextEdit*>(); }
+    QString shownComposition() const { return edit()->textCursor().block().layout()->preeditAreaText(); }
+
+    // Shows composition at the caret as an input method's text, not yet
+    // committed. The input method's answer is queued, and arrives as soon as
+    // events are handled: as IBus answers a reset, the composition taken off
+    // the screen and then, a moment later, sent as committed text; or only
+    // taken off the screen; or nothing at all.
+    void compose(const QString& composition, ImAnswer answer)
+    {
+        QPlainTextEdit* target = edit();
+        QInputMethodEvent shown(composition, {{QInputMethodEvent::Cursor, int(composition.size()), 1, {}}});
+        QCoreApplication::sendEvent(target, &shown);
+        if (answer == ImAnswer::Silent)
+            return;
+        QTimer::singleShot(0, target, [target] {
+            QInputMethodEvent cleared(QString(), {});
+            QCoreApplication::sendEvent(target, &cleared);
+        });
+        if (answer == ImAnswer::Commits) {
+            QTimer::singleShot(50, target, [target, composition] {
+                QInputMethodEvent committed;
+                committed.setCommitString(composition);
+                QCoreApplication::sendEvent(target, &committed);
+            });
+        }
+    }
 
     // Puts text in and selects [start, start + length) in document terms.
     void setText(const QString& value, qsizetype start = 0, qsizetype length = 0)
