@@ -13,6 +13,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMenuBar>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QSessionManager>
@@ -23,6 +24,8 @@ using namespace Qt::Literals::StringLiterals;
 namespace mx {
 
 namespace {
+
+#include "marquetrix.xpm"
 
 // Client area and font as designed, in twips (1/1440 inch).
 constexpr int kClientWidthTwips = 7290;
@@ -72,14 +75,14 @@ MainWindow::MainWindow(platform::Platform& platform, QWidget* parent)
 {
     setObjectName(u"Form1"_s);
     setWindowTitle(windowTitleFor(state_.caption()));
-    setWindowIcon(QIcon(u":/marquetrix.xpm"_s));
+    // Compiled in rather than read through Qt's image readers, whose start
+    // costs more than the rest of the window.
+    setWindowIcon(QIcon(QPixmap(marquetrix)));
 
     edit_->setObjectName(u"Text1"_s);
-    edit_->setAccessibleName(u"Text1"_s);
     edit_->setLineWrapMode(QPlainTextEdit::NoWrap);
     edit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     edit_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    edit_->setFont(editorFont());
     edit_->setFrameShape(QFrame::NoFrame);
     text_->load(u"Text1"_s);
     setCentralWidget(edit_);
@@ -188,7 +191,19 @@ void MainWindow::setVisible(bool visible)
         centreOnScreen();
         awaitingFrame_ = true;
     }
+    const bool first = visible && !shown_;
     QMainWindow::setVisible(visible);
+    if (first)
+        finishTextArea();
+}
+
+void MainWindow::finishTextArea()
+{
+    // Done once the window is mapped and before its first paint: the
+    // accessible name wakes the accessibility bridge (a D-Bus round trip) and
+    // the font loads the Mincho face, and neither need hold up the window.
+    edit_->setAccessibleName(u"Text1"_s);
+    edit_->setFont(editorFont());
 }
 
 void MainWindow::showEvent(QShowEvent* event)

@@ -57,6 +57,7 @@ private:
     void run(const MenuEntry& entry);
     void centreOnScreen();
     void startWithEmptyText();
+    void finishTextArea();
     void commitData(QSessionManager& manager);
     void mirrorEnabled(MenuItem item, bool on);
 
