@@ -84,6 +84,8 @@ MainWindow::MainWindow(platform::Platform& platform, QWidget* parent)
     edit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     edit_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     edit_->setFrameShape(QFrame::NoFrame);
+    // The text area starts holding its own name, as it always has; the
+    // first show empties it (startWithEmptyText).
     text_->load(u"Text1"_s);
     setCentralWidget(edit_);
 

@@ -41,20 +41,23 @@ MenuEntry command(Text control, Text parent, Text caption, Handler handler)
 // The tag commands are rows of the tag tables, found by the control name.
 // A menu row without its table row is a broken build: stop at once, in any
 // build type, rather than show a command that does nothing.
+template <typename Row>
+MenuEntry tagCommand(Text control, Text parent, Text caption, const Row* row,
+                     void (*insert)(Editor&, const Row&))
+{
+    if (!row)
+        qFatal("Menu item %s has no row in the tag tables", qPrintable(QString::fromUtf16(control)));
+    return command(control, parent, caption, [row, insert](Editor& editor) { insert(editor, *row); });
+}
+
 MenuEntry wrapTag(Text control, Text parent, Text caption)
 {
-    const tags::WrapTag* tag = tags::findWrapTag(control);
-    if (!tag)
-        qFatal("Menu item %s has no row in the wrapping tag table", qPrintable(QString::fromUtf16(control)));
-    return command(control, parent, caption, [tag](Editor& editor) { tags::insertWrapTag(editor, *tag); });
+    return tagCommand(control, parent, caption, tags::findWrapTag(control), tags::insertWrapTag);
 }
 
 MenuEntry pointTag(Text control, Text parent, Text caption)
 {
-    const tags::PointTag* tag = tags::findPointTag(control);
-    if (!tag)
-        qFatal("Menu item %s has no row in the point tag table", qPrintable(QString::fromUtf16(control)));
-    return command(control, parent, caption, [tag](Editor& editor) { tags::insertPointTag(editor, *tag); });
+    return tagCommand(control, parent, caption, tags::findPointTag(control), tags::insertPointTag);
 }
 
 } // namespace
