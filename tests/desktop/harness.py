@@ -137,7 +137,23 @@ class FramedDisplay(Display):
     window_manager = True
 
 
-class App:
+class Program:
+    """What every run of the editor has: its process."""
+
+    def ended(self, timeout=5):
+        try:
+            self.proc.wait(timeout=timeout)
+            return True
+        except subprocess.TimeoutExpired:
+            return False
+
+    def kill(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+
+
+class App(Program):
     """One run of the editor on an X display."""
 
     def __init__(self, display, binary, extra_env=None, home=None):
@@ -268,18 +284,6 @@ class App:
     def screenshot(self, path):
         run("import", "-window", "root", path, env=self.env)
 
-    def ended(self, timeout=5):
-        try:
-            self.proc.wait(timeout=timeout)
-            return True
-        except subprocess.TimeoutExpired:
-            return False
-
-    def kill(self):
-        if self.proc.poll() is None:
-            self.proc.kill()
-            self.proc.wait()
-
 
 def centred_on(width, height):
     """A test: the window's outer frame is centred on a screen of this size,
@@ -387,7 +391,7 @@ class Sway:
         self.log.close()
 
 
-class WaylandApp:
+class WaylandApp(Program):
     """One run of the editor as a native Wayland client of a Sway session."""
 
     def __init__(self, sway, binary):
@@ -447,18 +451,6 @@ class WaylandApp:
 
     def screenshot(self, path):
         self.sway.screenshot(path)
-
-    def ended(self, timeout=5):
-        try:
-            self.proc.wait(timeout=timeout)
-            return True
-        except subprocess.TimeoutExpired:
-            return False
-
-    def kill(self):
-        if self.proc.poll() is None:
-            self.proc.kill()
-            self.proc.wait()
 
 
 def main(tests, session=Display):
