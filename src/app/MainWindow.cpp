@@ -84,9 +84,6 @@ MainWindow::MainWindow(platform::Platform& platform, QWidget* parent)
     edit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     edit_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     edit_->setFrameShape(QFrame::NoFrame);
-    // The text area starts holding its own name, as it always has; the
-    // first show empties it (startWithEmptyText).
-    text_->load(u"Text1"_s);
     setCentralWidget(edit_);
 
     buildMenus();
@@ -229,9 +226,10 @@ void MainWindow::moveEvent(QMoveEvent* event)
 
 void MainWindow::startWithEmptyText()
 {
-    // Emptying counts as a change: the window is "modified" before the user
-    // types anything, so closing it at once still asks. Tags stay off until
-    // the first change of the user's own.
+    // Emptying counts as a change, even of a text area that holds nothing
+    // yet: the window is "modified" before the user types anything, so
+    // closing it at once still asks. Tags stay off until the first change of
+    // the user's own.
     text_->load(QString());
     state_.setEnabled({MenuItem::Save, MenuItem::SaveAs, MenuItem::TagsMenu, MenuItem::ShowInBrowser}, false);
 }
