@@ -526,3 +526,20 @@ def accessible_tree(app_name, timeout=15):
     found = wait_for(application, timeout=timeout, interval=0.2)
     check(found is not None, f"{app_name} never appeared on the accessibility bus")
     return found
+
+
+def with_bus(test):
+    """Runs test(app, tree, artifacts) with the editor on the accessibility bus."""
+    def wrapped(binary, display, artifacts):
+        bus = Bus(display.env)
+        os.environ.update(DISPLAY=display.name, DBUS_SESSION_BUS_ADDRESS=bus.address)
+        app = App(display, binary, extra_env={"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1",
+                                              "DBUS_SESSION_BUS_ADDRESS": bus.address})
+        try:
+            tree = accessible_tree("Marquetrix")
+            test(app, tree, artifacts)
+        finally:
+            app.kill()
+            bus.close()
+    wrapped.__name__ = test.__name__
+    return wrapped

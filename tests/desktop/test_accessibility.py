@@ -10,7 +10,7 @@ screens of several sizes."""
 import os
 import threading
 
-from harness import HERE, App, Bus, accessible_tree, centred_on, check, expect, main, wait_for
+from harness import HERE, centred_on, check, expect, main, wait_for, with_bus
 
 
 def designed_menus():
@@ -46,23 +46,6 @@ def menu_items(node, depth=0, out=None):
         elif role in (Atspi.Role.POPUP_MENU, Atspi.Role.MENU_BAR, Atspi.Role.FRAME):
             menu_items(child, depth, out)
     return out
-
-
-def with_bus(test):
-    """Runs test(app, items, artifacts) with the editor on the accessibility bus."""
-    def wrapped(binary, display, artifacts):
-        bus = Bus(display.env)
-        os.environ.update(DISPLAY=display.name, DBUS_SESSION_BUS_ADDRESS=bus.address)
-        app = App(display, binary, extra_env={"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1",
-                                              "DBUS_SESSION_BUS_ADDRESS": bus.address})
-        try:
-            tree = accessible_tree("Marquetrix")
-            test(app, tree, artifacts)
-        finally:
-            app.kill()
-            bus.close()
-    wrapped.__name__ = test.__name__
-    return wrapped
 
 
 # The accessibility library keeps its first bus for the life of the process,
@@ -106,7 +89,7 @@ def commands_pressed_through_the_bus(app, tree, artifacts):
 
 def text_area(node):
     """The accessible text area (the widget's accessible name)."""
-    if node.get_name() == "Text1" and node.get_text_iface() is not None:
+    if node.get_name() == "本文" and node.get_text_iface() is not None:
         return node
     for i in range(node.get_child_count()):
         found = text_area(node.get_child_at_index(i))
