@@ -10,7 +10,7 @@ screens of several sizes."""
 import os
 import threading
 
-from harness import HERE, centred_on, check, expect, main, wait_for, with_bus
+from harness import HERE, centred_on, check, expect, find_accessible, main, wait_for, with_bus
 
 
 def designed_menus():
@@ -73,7 +73,7 @@ def commands_pressed_through_the_bus(app, tree, artifacts):
     expect(lambda: menu_items(tree)[6][2], True, "typing enabled the Tags menu")
     # The command goes over the bus, the keys through the X server: wait until
     # the selection the keys made is there.
-    text = text_area(tree)
+    text = find_accessible(tree, "text", "本文")
     expect(lambda: selection(text), (0, 5), "ctrl+a selected the text")
     h2 = items[(2, "H2")]
     h2.get_action_iface().do_action(0)
@@ -85,17 +85,6 @@ def commands_pressed_through_the_bus(app, tree, artifacts):
     app.screenshot(f"{artifacts}/version-box.png")
     app.key("Return")
     check(not wait_for(lambda: app.windows("^Version$"), lambda found: not found), "the version box closed")
-
-
-def text_area(node):
-    """The accessible text area (the widget's accessible name)."""
-    if node.get_name() == "本文" and node.get_text_iface() is not None:
-        return node
-    for i in range(node.get_child_count()):
-        found = text_area(node.get_child_at_index(i))
-        if found is not None:
-            return found
-    return None
 
 
 def selection(text):
