@@ -92,7 +92,8 @@ int main(int argc, char** argv)
     mx::platform::QtPlatform qt;
     ScriptedDialog dialog;
     PrintedMessages messages;
-    mx::platform::Platform services{qt.clipboard, dialog, messages, qt.input, qt.browser, qt.files};
+    mx::platform::Platform services{qt.clipboard, dialog,   messages,       qt.input,
+                                    qt.browser,   qt.files, qt.endRequests, qt.logoutInhibitor};
     mx::MainWindow window(services);
     window.show();
     QPlainTextEdit* edit = window.findChild<QPlainTextEdit*>();

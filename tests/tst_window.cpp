@@ -221,10 +221,11 @@ private Q_SLOTS:
                                       + once + u"\r\n\r\n</PRE>\r\n</BODY>\r\n</HTML>"_s);
     }
 
-    // The close request, however it comes: the box, Exit, the session ending.
-    // Steps: "close" (the close box), "exit", "logout" (the session manager
-    // asks), "quit" (it ends the program), "close+logout" (a logout arrives
-    // while the close box's question is up).
+    // The close request, however it comes: the box, Exit, the session ending,
+    // a signal. Steps: "close" (the close box), "exit", "logout" (the session
+    // manager asks), "quit" (it ends the program), "close+logout" (a logout
+    // arrives while the close box's question is up), "signal", "signal+signal"
+    // (a second one while the question is up).
     void closing_data()
     {
         QTest::addColumn<QString>("steps");
@@ -235,8 +236,10 @@ private Q_SLOTS:
         QTest::addColumn<bool>("closed");
         for (const QString& how : {u"close"_s, u"exit"_s}) {
             QTest::newRow(qPrintable(how + u" unchanged"_s)) << how << false << u""_s << 0 << u""_s << true;
-            QTest::newRow(qPrintable(how + u" changed, Yes"_s)) << how << true << u"Yes"_s << 1 << u""_s << true;
-            QTest::newRow(qPrintable(how + u" changed, No"_s)) << how << true << u"No"_s << 1 << u""_s << false;
+            QTest::newRow(qPrintable(how + u" changed, Yes"_s))
+                << how << true << u"Yes"_s << 1 << u""_s << true;
+            QTest::newRow(qPrintable(how + u" changed, No"_s))
+                << how << true << u"No"_s << 1 << u""_s << false;
         }
         QTest::newRow("logout unchanged") << u"logout quit"_s << false << u""_s << 0 << u""_s << true;
         QTest::newRow("logout, No") << u"logout"_s << true << u"No"_s << 1 << u"cancel"_s << false;
@@ -248,6 +251,12 @@ private Q_SLOTS:
             << u"close+logout"_s << true << u"Yes"_s << 1 << u"release"_s << true;
         QTest::newRow("logout while the question is up, No")
             << u"close+logout"_s << true << u"No"_s << 1 << u"cancel"_s << false;
+        // A signal (SIGTERM, SIGINT, SIGHUP) asks as the close box does, once.
+        QTest::newRow("signal unchanged") << u"signal"_s << false << u""_s << 0 << u""_s << true;
+        QTest::newRow("signal changed, Yes") << u"signal"_s << true << u"Yes"_s << 1 << u""_s << true;
+        QTest::newRow("signal changed, No") << u"signal"_s << true << u"No"_s << 1 << u""_s << false;
+        QTest::newRow("second signal while the question is up")
+            << u"signal+signal"_s << true << u"No"_s << 1 << u""_s << false;
     }
     void closing()
     {
@@ -277,6 +286,11 @@ private Q_SLOTS:
             } else if (step == u"close+logout") {
                 f.fake.messages.whileShowing = [&] { f.window->answerLogout(session); };
                 f.window->close();
+            } else if (step == u"signal") {
+                Q_EMIT f.fake.endRequests.endRequested();
+            } else if (step == u"signal+signal") {
+                f.fake.messages.whileShowing = [&] { Q_EMIT f.fake.endRequests.endRequested(); };
+                Q_EMIT f.fake.endRequests.endRequested();
             }
         }
         QCOMPARE(f.fake.messages.shown.size(), questions);
@@ -291,6 +305,7 @@ private Q_SLOTS:
         if (!closed) {
             QCOMPARE(f.text().text(), u"keep me"_s);
             QCOMPARE(f.state().isModified(), modified);
+            QCOMPARE(f.fake.logoutInhibitor.inhibited(), modified);
             QCOMPARE(f.window->windowTitle(), u"Marquetrix-/tmp/a.html"_s);
         }
     }

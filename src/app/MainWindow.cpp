@@ -8,6 +8,9 @@
 #include "Closing.h"
 #include "Composition.h"
 #include "core/TextArea.h"
+#include "core/TextEdit.h"
+#include "platform/EndRequests.h"
+#include "platform/Logout.h"
 #include "platform/Platform.h"
 #include "platform/QtPlatform.h"
 
@@ -73,7 +76,7 @@ QString windowTitleFor(const QString& caption)
 }
 
 MainWindow::MainWindow(platform::Platform& platform, QWidget* parent)
-    : QMainWindow(parent), edit_(new QPlainTextEdit(this)),
+    : QMainWindow(parent), edit_(new TextEdit(this)),
       text_(new TextArea(edit_, this)), editor_{state_, *text_, platform}
 {
     setObjectName(u"Form1"_s);
@@ -100,6 +103,11 @@ MainWindow::MainWindow(platform::Platform& platform, QWidget* parent)
             [this](const QString& caption) { setWindowTitle(windowTitleFor(caption)); });
     connect(&state_, &EditorState::enabledChanged, this, &MainWindow::mirrorEnabled);
     connect(&state_, &EditorState::closeRequested, this, &QWidget::close);
+    connect(&platform.endRequests, &platform::EndRequests::endRequested, this, &MainWindow::answerEndRequest);
+    // Where no session manager will ask before a logout, the desktop holds
+    // it back while there is something to lose.
+    connect(&state_, &EditorState::modifiedChanged, this,
+            [&platform](bool modified) { platform.logoutInhibitor.setInhibited(modified); });
     connect(qApp, &QGuiApplication::commitDataRequest, this, &MainWindow::commitData);
     connect(qApp, &QGuiApplication::saveStateRequest, this, &neverRestart);
     qApp->installEventFilter(this);
@@ -292,6 +300,19 @@ void MainWindow::answerLogout(platform::Logout& logout)
     }
     logoutAgreed_ = true;
     logout.release();
+}
+
+void MainWindow::answerEndRequest()
+{
+    // The user may be looking elsewhere when a signal comes: the question
+    // comes to the front with its window.
+    if (state_.isModified() && !closing_ && !asking_) {
+        if (isMinimized())
+            showNormal();
+        raise();
+        activateWindow();
+    }
+    close();
 }
 
 void MainWindow::commitData(QSessionManager& manager)

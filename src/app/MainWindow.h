@@ -59,6 +59,8 @@ private:
     void startWithEmptyText();
     void finishTextArea();
     void commitData(QSessionManager& manager);
+    // Asked to end from outside the window (a signal): as its close box.
+    void answerEndRequest();
     void mirrorEnabled(MenuItem item, bool on);
 
     QPlainTextEdit* edit_;

@@ -33,9 +33,17 @@ void EditorState::setEnabled(std::initializer_list<MenuItem> items, bool on)
         setEnabled(item, on);
 }
 
+void EditorState::setModified(bool modified)
+{
+    if (modified_ == modified)
+        return;
+    modified_ = modified;
+    Q_EMIT modifiedChanged(modified);
+}
+
 void EditorState::textChanged()
 {
-    modified_ = true;
+    setModified(true);
     setEnabled(MenuItem::TagsMenu, true);
 }
 

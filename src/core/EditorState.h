@@ -40,7 +40,7 @@ public:
     // Whether the text changed since it was last written to a file. Every
     // change counts, even one that puts back what was there.
     bool isModified() const { return modified_; }
-    void setModified(bool modified) { modified_ = modified; }
+    void setModified(bool modified);
 
     bool isEnabled(MenuItem item) const { return enabled_[index(item)]; }
     void setEnabled(MenuItem item, bool on);
@@ -55,6 +55,7 @@ public:
 Q_SIGNALS:
     void captionChanged(const QString& caption);
     void enabledChanged(mx::MenuItem item, bool on);
+    void modifiedChanged(bool modified);
     void closeRequested();
 
 private:

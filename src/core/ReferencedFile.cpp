@@ -13,8 +13,20 @@ namespace mx {
 
 QString linkForm(const QString& path)
 {
-    QString link = path;
-    link.replace(u'\\', u'/');
+    QString link;
+    link.reserve(path.size());
+    for (const QChar c : path) {
+        const char16_t u = c.unicode();
+        const bool encoded = u < 0x20 || u == 0x7F || u == u'%' || u == u'"' || u == u'#' || u == u'?'
+                             || u == u'\\' || u == u'&';
+        if (!encoded) {
+            link += c;
+            continue;
+        }
+        // All of them are ASCII, so the byte is the character.
+        link += u'%';
+        link += QString::number(u, 16).toUpper().rightJustified(2, u'0');
+    }
     return link;
 }
 
@@ -32,8 +44,7 @@ QString pickReferencedFile(Editor& editor, const QString& filter)
 void insertReferencedFile(Editor& editor, const QString& filter, QString (*snippet)(const QString& link))
 {
     const QString link = pickReferencedFile(editor, filter);
-    if (!insertSnippet(editor, snippet(link)))
-        return;
+    insertSnippet(editor, snippet(link));
     // Cancel keeps the name, so a name left here would come back on the next Cancel.
     editor.platform.dialog.fileName.clear();
 }

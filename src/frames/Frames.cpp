@@ -92,8 +92,8 @@ void insertBaseTarget(Editor& editor)
     text.insertAt(at, baseTargetLine());
     text.setCaret(0);
     // Like the commands that pick a file, it leaves the dialog without a
-    // name, so a name kept by a failed insertion does not come back on the
-    // next Cancel.
+    // name, though it never showed the dialog: the next Cancel gives an
+    // empty link whichever command ran last.
     editor.platform.dialog.fileName.clear();
 }
 

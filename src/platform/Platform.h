@@ -8,8 +8,10 @@ namespace mx::platform {
 
 class Browser;
 class Clipboard;
+class EndRequests;
 class FileDialog;
 class InputBox;
+class LogoutInhibitor;
 class MessageBox;
 class TextFiles;
 
@@ -17,9 +19,9 @@ class TextFiles;
 // services someone else owns, so it is never copied.
 struct Platform {
     Platform(Clipboard& clipboard, FileDialog& dialog, MessageBox& messages, InputBox& input,
-             Browser& browser, TextFiles& files)
+             Browser& browser, TextFiles& files, EndRequests& endRequests, LogoutInhibitor& logoutInhibitor)
         : clipboard(clipboard), dialog(dialog), messages(messages), input(input), browser(browser),
-          files(files)
+          files(files), endRequests(endRequests), logoutInhibitor(logoutInhibitor)
     {
     }
     Platform(const Platform&) = delete;
@@ -31,6 +33,9 @@ struct Platform {
     InputBox& input;
     Browser& browser;
     TextFiles& files;
+    // What the window itself hears from the desktop.
+    EndRequests& endRequests;
+    LogoutInhibitor& logoutInhibitor;
 };
 
 } // namespace mx::platform

@@ -12,8 +12,6 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QMimeData>
-#include <QSessionManager>
 #include <QUrl>
 
 using namespace Qt::Literals::StringLiterals;
@@ -30,26 +28,12 @@ QWidget* dialogParent()
     return QApplication::activeWindow();
 }
 
-bool QtClipboard::setText(const QString& text)
+void QtClipboard::setText(const QString& text)
 {
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    if (!clipboard)
-        return false;
-    clipboard->setText(text, QClipboard::Clipboard);
-    // Another program may refuse us the selection; then nothing of ours is there.
-    const QMimeData* data = clipboard->mimeData(QClipboard::Clipboard);
-    return data && data->hasText();
-}
-
-std::optional<QString> QtClipboard::text()
-{
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    if (!clipboard)
-        return std::nullopt;
-    const QMimeData* data = clipboard->mimeData(QClipboard::Clipboard);
-    if (!data || !data->hasText())
-        return std::nullopt;
-    return data->text();
+    // Taking the selection is one request to the display server; whoever
+    // takes it back afterwards is not waited for.
+    if (QClipboard* clipboard = QGuiApplication::clipboard())
+        clipboard->setText(text, QClipboard::Clipboard);
 }
 
 namespace {
@@ -110,21 +94,6 @@ std::optional<Answer> QtMessageBox::awaitShowingAnswer()
     if (!box)
         return std::nullopt;
     return answerOf(*box);
-}
-
-bool QtLogout::allowsInteraction()
-{
-    return manager_.allowsInteraction();
-}
-
-void QtLogout::release()
-{
-    manager_.release();
-}
-
-void QtLogout::cancel()
-{
-    manager_.cancel();
 }
 
 QString QtInputBox::getText(const QString& prompt, const QString& title, const QString& initial)

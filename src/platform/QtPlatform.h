@@ -5,6 +5,7 @@
 #pragma once
 #include "Browser.h"
 #include "Clipboard.h"
+#include "EndRequests.h"
 #include "FileDialog.h"
 #include "InputBox.h"
 #include "Logout.h"
@@ -17,14 +18,14 @@
 
 class QMessageBox;
 class QSessionManager;
+class QSocketNotifier;
 class QWidget;
 
 namespace mx::platform {
 
 class QtClipboard final : public Clipboard {
 public:
-    bool setText(const QString& text) override;
-    std::optional<QString> text() override;
+    void setText(const QString& text) override;
 };
 
 class QtMessageBox final : public MessageBox {
@@ -46,6 +47,37 @@ public:
 
 private:
     QSessionManager& manager_;
+};
+
+// SIGTERM, SIGINT and SIGHUP, turned into endRequested() on the GUI thread
+// through a pipe that their handler writes to. A signal the program was
+// started with ignored (nohup, a background job) stays ignored. One per
+// program.
+class QtEndRequests final : public EndRequests {
+    Q_OBJECT
+public:
+    QtEndRequests();
+    ~QtEndRequests() override;
+
+private:
+    QSocketNotifier* notifier_ = nullptr;
+};
+
+// The desktop portal's logout inhibitor, on Wayland only: on X11 the session
+// manager asks the program itself. Calls never wait for the portal; where
+// there is none, nothing is held.
+class QtLogoutInhibitor final : public QObject, public LogoutInhibitor {
+public:
+    void setInhibited(bool inhibited) override;
+
+private:
+    void update();
+    void release();
+
+    bool wanted_ = false;
+    bool asking_ = false; // an Inhibit call awaits the portal's answer
+    bool refused_ = false; // no portal, or it said no: not asked again until wanted anew
+    QString request_; // the portal's handle of the inhibition held
 };
 
 class QtInputBox final : public InputBox {
@@ -81,7 +113,9 @@ struct QtPlatform {
     QtInputBox input;
     QtBrowser browser;
     QtTextFiles files;
-    Platform services{clipboard, dialog, messages, input, browser, files};
+    QtEndRequests endRequests;
+    QtLogoutInhibitor logoutInhibitor;
+    Platform services{clipboard, dialog, messages, input, browser, files, endRequests, logoutInhibitor};
 };
 
 // The top-level window that modal boxes belong to.

@@ -31,7 +31,7 @@ constexpr WrapTag kWrapTags[] = {
     {u"TF3", u"<I>", u"</I>", Inline},
     {u"TF4", u"<U>", u"</U>", Inline},
     {u"TF5", u"<STRIKE>", u"</STRIKE>", Inline},
-    {u"H1", u"<H1>", u"</H1>", Inline, Failure::CarryOn},
+    {u"H1", u"<H1>", u"</H1>", Inline},
     {u"H2", u"<H2>", u"</H2>", Inline},
     {u"H3", u"<H3>", u"</H3>", Inline},
     {u"H4", u"<H4>", u"</H4>", Inline},
