@@ -24,7 +24,7 @@ struct BenchWindow {
     BenchWindow(const BenchWindow&) = delete;
     BenchWindow& operator=(const BenchWindow&) = delete;
     // Leaves without the close question.
-    ~BenchWindow() { window.state().setModified(false); }
+    ~BenchWindow() { window.document().closing(); }
 };
 
 } // namespace mx::bench

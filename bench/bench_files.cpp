@@ -168,6 +168,6 @@ int main(int argc, char** argv)
         table);
     QTextStream out(stdout);
     out << "\nMemory while open\n" << memory.join(u'\n') << "\n";
-    window.state().setModified(false);
+    window.document().closing();
     return 0;
 }

@@ -101,7 +101,6 @@ int main(int argc, char** argv)
         };
 
         text.load(kHead + body + kTail);
-        window.state().setEnabled(mx::MenuItem::TagsMenu, true);
         for (const Case& c : fresh)
             measure(c);
         text.load(kHead + u"<FRAMESET ROWS=\"*,*\">\r\n"_s + body + u"</FRAMESET>\r\n"_s + kTail);

@@ -67,7 +67,7 @@ QString enabledItems(WindowFixture& f)
                                                           {MenuItem::ShowInBrowser, u"IE"},
                                                           {MenuItem::BasicTags, u"BASE"}};
     for (const auto& [item, name] : items)
-        if (f.state().isEnabled(item))
+        if (f.document().isEnabled(item))
             on << QString::fromUtf16(name);
     return on.join(u' ');
 }
@@ -144,9 +144,9 @@ private Q_SLOTS:
             open(f, path);
             QCOMPARE(f.text().text(), text);
             QCOMPARE(f.window->windowTitle(), u"Marquetrix-"_s + path);
-            QVERIFY(f.state().isModified());
+            QVERIFY(f.document().isModified());
             f.trigger(u"F3"_s);
-            QVERIFY(!f.state().isModified());
+            QVERIFY(!f.document().isModified());
             QCOMPARE(Folder::get(path), bytes);
         }
         QVERIFY(f.fake.messages.shown.isEmpty());
@@ -185,7 +185,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("modifiedBefore");
         QTest::addColumn<QString>("caption"); // the file in it afterwards
         QTest::addColumn<bool>("modified");
-        QTest::addColumn<QString>("on"); // enabled afterwards, all off before
+        QTest::addColumn<QString>("on"); // enabled afterwards; before, BASE alone
         QTest::addColumn<int>("messages");
 
         QTest::newRow("Open, html read") << u"F2"_s << true << u"page.html"_s << false << false
@@ -195,25 +195,25 @@ private Q_SLOTS:
         QTest::newRow("Open, TXT read") << u"F2"_s << false << u"MEMO.TXT"_s << false << false
                                         << u"MEMO.TXT"_s << true << u"F3 F4 M2 IE"_s << 0;
         QTest::newRow("Open, cancelled") << u"F2"_s << true << QString() << false << false << u"before.html"_s
-                                         << false << u"F3 F4 M2 IE"_s << 0;
+                                         << false << u"F3 F4 M2 IE BASE"_s << 0;
         QTest::newRow("Open, failed") << u"F2"_s << true << u"missing.html"_s << false << false
-                                      << u"before.html"_s << false << u"F3 F4 M2 IE"_s << 1;
+                                      << u"before.html"_s << false << u"F3 F4 M2 IE BASE"_s << 1;
         QTest::newRow("Save, written")
-            << u"F3"_s << true << QString() << false << true << u"before.html"_s << false << QString() << 0;
+            << u"F3"_s << true << QString() << false << true << u"before.html"_s << false << u"BASE"_s << 0;
         QTest::newRow("Save, failed")
-            << u"F3"_s << true << QString() << true << true << u"before.html"_s << true << QString() << 1;
+            << u"F3"_s << true << QString() << true << true << u"before.html"_s << true << u"BASE"_s << 1;
         QTest::newRow("Save, no file, written") << u"F3"_s << false << u"new.html"_s << false << true
-                                                << u"new.html"_s << false << u"F3 F4 M2"_s << 0;
+                                                << u"new.html"_s << false << u"F3 F4 M2 BASE"_s << 0;
         QTest::newRow("Save, no file, cancelled")
-            << u"F3"_s << false << QString() << false << true << QString() << true << u"F3 F4 M2"_s << 0;
+            << u"F3"_s << false << QString() << false << true << QString() << true << u"F3 F4 M2 BASE"_s << 0;
         QTest::newRow("Save As, written") << u"F4"_s << true << u"new.html"_s << false << true
-                                          << u"new.html"_s << false << u"F3 F4 M2"_s << 0;
+                                          << u"new.html"_s << false << u"F3 F4 M2 BASE"_s << 0;
         QTest::newRow("Save As, over a file") << u"F4"_s << false << u"page.html"_s << false << true
-                                              << u"page.html"_s << false << u"F3 F4 M2"_s << 0;
+                                              << u"page.html"_s << false << u"F3 F4 M2 BASE"_s << 0;
         QTest::newRow("Save As, cancelled") << u"F4"_s << true << QString() << false << true
-                                            << u"before.html"_s << true << u"F3 F4 M2"_s << 0;
+                                            << u"before.html"_s << true << u"F3 F4 M2 BASE"_s << 0;
         QTest::newRow("Save As, failed") << u"F4"_s << true << u"no folder/new.html"_s << false << true
-                                         << u"before.html"_s << true << u"F3 F4 M2"_s << 1;
+                                         << u"before.html"_s << true << u"F3 F4 M2 BASE"_s << 1;
     }
 
     // Enabling, caption and flag after each outcome; no question anywhere.
@@ -235,13 +235,12 @@ private Q_SLOTS:
         folder.put(u"memo.txt"_s, "memo\r\n"_ba);
         folder.put(u"MEMO.TXT"_s, "MEMO\r\n"_ba);
         WindowFixture f;
-        f.text().setText(u"typed"_s);
         if (hasFile)
-            f.state().setCurrentFile(folder.path(u"before.html"_s));
-        f.state().setEnabled({MenuItem::Save, MenuItem::SaveAs, MenuItem::TagsMenu, MenuItem::ShowInBrowser,
-                              MenuItem::BasicTags},
-                             false);
-        f.state().setModified(modifiedBefore);
+            f.document().written(folder.path(u"before.html"_s));
+        f.text().setText(u"typed"_s);
+        f.document().started(); // the menu items as at start-up, the text modified
+        if (!modifiedBefore)
+            f.markSaved();
         if (!answer.isEmpty())
             f.fake.dialog.answers.enqueue(folder.path(answer));
         if (writeFails)
@@ -257,7 +256,7 @@ private Q_SLOTS:
 
         QCOMPARE(f.window->windowTitle(),
                  caption.isEmpty() ? u"Marquetrix"_s : u"Marquetrix-"_s + folder.path(caption));
-        QCOMPARE(f.state().isModified(), modified);
+        QCOMPARE(f.document().isModified(), modified);
         QCOMPARE(enabledItems(f), on);
         QCOMPARE(f.fake.messages.shown.size(), messages);
         if (messages)
@@ -283,7 +282,7 @@ private Q_SLOTS:
         f.trigger(u"F1"_s);
         f.trigger(command); // the dialog is cancelled
         QCOMPARE(f.fake.dialog.requests.size(), 1);
-        QVERIFY(f.state().isModified());
+        QVERIFY(f.document().isModified());
         QVERIFY(f.fake.browser.shown.isEmpty());
         f.fake.messages.answers.enqueue(mx::platform::Answer::No);
         QVERIFY(!f.window->close());
@@ -321,15 +320,15 @@ private Q_SLOTS:
         WindowFixture f;
         open(f, before);
         f.text().setText(u"edited\r\n"_s);
-        f.state().setModified(false); // as if just saved
+        f.markSaved();
         f.fake.files.failRead = failRead;
-        const mx::FileFormat format = f.state().fileFormat();
+        const mx::FileFormat format = f.document().fileFormat();
 
         open(f, folder.path(name));
         QCOMPARE(f.text().text(), u"edited\r\n"_s);
-        QCOMPARE(f.state().currentFile(), before);
-        QVERIFY(!f.state().isModified());
-        QVERIFY(f.state().fileFormat() == format);
+        QCOMPARE(f.document().currentFile(), before);
+        QVERIFY(!f.document().isModified());
+        QVERIFY(f.document().fileFormat() == format);
         QVERIFY(!f.text().isBusy());
         QCOMPARE(f.fake.messages.shown.size(), 1);
         QVERIFY(saysWhy(f.fake.messages.shown[0], folder.path(name), Icon::Critical));
@@ -361,7 +360,7 @@ private Q_SLOTS:
         const QString path = folder.put(u"mixed.html"_s, bytes);
         WindowFixture f;
         open(f, path);
-        QCOMPARE(f.state().currentFile(), path);
+        QCOMPARE(f.document().currentFile(), path);
         QCOMPARE(f.fake.messages.shown.size(), 1);
         QCOMPARE(f.fake.messages.shown[0].icon, Icon::Warning);
         QVERIFY(f.fake.messages.shown[0].text.contains(u"ISO-8859-1"_s));
@@ -379,7 +378,7 @@ private Q_SLOTS:
         f.text().replaceSelection(u"\u301C"_s); // WAVE DASH: Windows Japanese has only U+FF5E
         f.trigger(u"F3"_s);
         QCOMPARE(Folder::get(path), kSjisPage);
-        QVERIFY(f.state().isModified());
+        QVERIFY(f.document().isModified());
         QCOMPARE(f.fake.messages.shown.size(), 1);
         const ShownMessage& message = f.fake.messages.shown[0];
         QVERIFY(saysWhy(message, path, Icon::Warning));
@@ -427,7 +426,7 @@ private Q_SLOTS:
 
         QCOMPARE(Folder::get(path), old);
         QCOMPARE(QDir(disk).entryList(QDir::Files | QDir::Hidden), QStringList{u"page.html"_s});
-        QVERIFY(f.state().isModified());
+        QVERIFY(f.document().isModified());
         QCOMPARE(f.fake.messages.shown.size(), 1);
         QVERIFY(saysWhy(f.fake.messages.shown[0], path, Icon::Critical));
         QVERIFY(f.fake.messages.shown[0].text.contains(tmpfs ? u"空き容量"_s : u"大きすぎて"_s));
@@ -460,12 +459,12 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(path));
         f.trigger(u"F3"_s); // the folder is still there: the file is written anew
         QCOMPARE(Folder::get(path), "kept\r\n"_ba);
-        QVERIFY(!f.state().isModified());
+        QVERIFY(!f.document().isModified());
 
         f.text().setText(u"still kept\r\n"_s);
         QVERIFY(QDir(folder.path(u"sub"_s)).removeRecursively());
         f.trigger(u"F3"_s);
-        QVERIFY(f.state().isModified());
+        QVERIFY(f.document().isModified());
         QCOMPARE(f.text().text(), u"still kept\r\n"_s);
         QCOMPARE(f.fake.messages.shown.size(), 1);
         QVERIFY(f.fake.messages.shown[0].text.contains(u"フォルダーが見つかりません"_s));
@@ -524,10 +523,10 @@ private Q_SLOTS:
         f.trigger(u"F1"_s);
         f.fake.dialog.answers.enqueue(path);
         f.trigger(u"F4"_s);
-        QCOMPARE(f.state().caption(), u"Marquetrix-"_s + path);
+        QCOMPARE(f.document().caption(), u"Marquetrix-"_s + path);
         QCOMPARE(f.window->windowHandle()->title(), u"Marquetrix-"_s + path);
 
-        f.state().setCurrentFile(u"/a.htm"_s); // shorter than the old rule allowed
+        f.document().written(u"/a.htm"_s); // shorter than the old rule allowed
         QCOMPARE(f.window->windowHandle()->title(), u"Marquetrix-/a.htm"_s);
         f.fake.files.failWrite = u"x"_s;
         f.trigger(u"F3"_s);
@@ -564,8 +563,10 @@ private Q_SLOTS:
         Folder folder;
         WindowFixture f;
         f.trigger(u"F1"_s);
-        if (hasFile)
-            f.state().setCurrentFile(folder.put(u"page.html"_s, "old"_ba));
+        if (hasFile) {
+            f.document().written(folder.put(u"page.html"_s, "old"_ba));
+            f.document().changed();
+        }
         if (!answer.isEmpty())
             f.fake.dialog.answers.enqueue(folder.path(answer));
         if (writeFails)
@@ -575,7 +576,7 @@ private Q_SLOTS:
         f.trigger(u"IE"_s);
         QCOMPARE(f.fake.browser.shown,
                  shown.isEmpty() ? QList<QString>() : QList<QString>{folder.path(shown)});
-        QCOMPARE(f.state().isModified(), modified);
+        QCOMPARE(f.document().isModified(), modified);
         QCOMPARE(f.fake.messages.shown.size(), messages);
         if (!shown.isEmpty())
             QVERIFY(Folder::get(folder.path(shown)).startsWith("<HTML>"));

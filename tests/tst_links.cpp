@@ -81,7 +81,7 @@ class TestLinks : public QObject {
         QCOMPARE(f.text().selectionStart(), start + snippet.size());
         QCOMPARE(f.text().selectionLength(), 0);
         QCOMPARE(f.fake.clipboard.contents, snippet);
-        QVERIFY(f.state().isModified());
+        QVERIFY(f.document().isModified());
         QVERIFY(f.fake.messages.shown.isEmpty());
         edit(f)->undo();
         QCOMPARE(f.text().text(), kDoc);

@@ -81,7 +81,7 @@ class TestWindow : public QObject {
         QMap<MenuItem, bool> states;
         for (MenuItem item : {MenuItem::Save, MenuItem::SaveAs, MenuItem::TagsMenu, MenuItem::ShowInBrowser,
                               MenuItem::BasicTags})
-            states[item] = f.state().isEnabled(item);
+            states[item] = f.document().isEnabled(item);
         return states;
     }
 
@@ -101,7 +101,7 @@ private Q_SLOTS:
     {
         WindowFixture f;
         QCOMPARE(f.text().text(), QString());
-        QVERIFY(f.state().isModified());
+        QVERIFY(f.document().isModified());
         QCOMPARE(f.window->windowTitle(), u"Marquetrix"_s);
         const QMap<MenuItem, bool> expected{{MenuItem::Save, false},
                                             {MenuItem::SaveAs, false},
@@ -156,13 +156,12 @@ private Q_SLOTS:
     {
         WindowFixture f;
         f.setText(u"old"_s);
-        f.state().setCurrentFile(u"/home/u/page.html"_s);
-        f.state().setModified(false);
+        f.document().written(u"/home/u/page.html"_s);
         f.trigger(u"F1"_s);
         QCOMPARE(f.text().text(), kSkeleton);
         QCOMPARE(f.window->windowTitle(), u"Marquetrix"_s);
-        QCOMPARE(f.state().currentFile(), QString());
-        QVERIFY(f.state().isModified());
+        QCOMPARE(f.document().currentFile(), QString());
+        QVERIFY(f.document().isModified());
         const QMap<MenuItem, bool> expected{{MenuItem::Save, true},
                                             {MenuItem::SaveAs, true},
                                             {MenuItem::TagsMenu, true},
@@ -193,8 +192,7 @@ private Q_SLOTS:
         QFETCH(QString, after);
         WindowFixture f;
         f.setText(before);
-        f.state().setEnabled(MenuItem::TagsMenu, true);
-        f.state().setCurrentFile(u"/tmp/memo.txt"_s);
+        f.document().written(u"/tmp/memo.txt"_s);
         f.trigger(u"BASE"_s);
         QCOMPARE(f.text().text(), after);
         QCOMPARE(f.text().selectionStart(), 0);
@@ -234,8 +232,10 @@ private Q_SLOTS:
         QTest::addColumn<bool>("closed");
         for (const QString& how : {u"close"_s, u"exit"_s}) {
             QTest::newRow(qPrintable(how + u" unchanged"_s)) << how << false << u""_s << 0 << u""_s << true;
-            QTest::newRow(qPrintable(how + u" changed, Yes"_s)) << how << true << u"Yes"_s << 1 << u""_s << true;
-            QTest::newRow(qPrintable(how + u" changed, No"_s)) << how << true << u"No"_s << 1 << u""_s << false;
+            QTest::newRow(qPrintable(how + u" changed, Yes"_s))
+                << how << true << u"Yes"_s << 1 << u""_s << true;
+            QTest::newRow(qPrintable(how + u" changed, No"_s))
+                << how << true << u"No"_s << 1 << u""_s << false;
         }
         QTest::newRow("logout unchanged") << u"logout quit"_s << false << u""_s << 0 << u""_s << true;
         QTest::newRow("logout, No") << u"logout"_s << true << u"No"_s << 1 << u"cancel"_s << false;
@@ -258,8 +258,9 @@ private Q_SLOTS:
         QFETCH(bool, closed);
         WindowFixture f;
         f.setText(u"keep me"_s);
-        f.state().setCurrentFile(u"/tmp/a.html"_s);
-        f.state().setModified(modified);
+        f.document().written(u"/tmp/a.html"_s);
+        if (modified)
+            f.document().changed();
         for (const QString& answer : answers.split(u' ', Qt::SkipEmptyParts))
             f.fake.messages.answers.enqueue(answer == u"Yes" ? Answer::Yes : Answer::No);
         FakeLogout session;
@@ -289,7 +290,7 @@ private Q_SLOTS:
         QCOMPARE(f.window->isVisible(), !closed);
         if (!closed) {
             QCOMPARE(f.text().text(), u"keep me"_s);
-            QCOMPARE(f.state().isModified(), modified);
+            QCOMPARE(f.document().isModified(), modified);
             QCOMPARE(f.window->windowTitle(), u"Marquetrix-/tmp/a.html"_s);
         }
     }
@@ -306,7 +307,7 @@ private Q_SLOTS:
     {
         WindowFixture f;
         f.setText(u"abc"_s, 1, 1);
-        f.state().setModified(false);
+        f.markSaved();
         f.trigger(u"Help"_s);
         f.trigger(u"Ver"_s);
         QCOMPARE(f.fake.messages.shown.size(), 2);
@@ -334,7 +335,7 @@ private Q_SLOTS:
         QCOMPARE(f.text().text(), u"abc"_s);
         QCOMPARE(f.text().selectionStart(), 1);
         QCOMPARE(f.text().selectionLength(), 1);
-        QVERIFY(!f.state().isModified());
+        QVERIFY(!f.document().isModified());
     }
 
     void disabledTagsMenuStopsDirectTriggers()

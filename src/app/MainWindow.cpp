@@ -71,10 +71,10 @@ QString windowTitleFor(const QString& caption)
 
 MainWindow::MainWindow(platform::Platform& platform, QWidget* parent)
     : QMainWindow(parent), edit_(new QPlainTextEdit(this)),
-      text_(new TextArea(edit_, this)), editor_{state_, *text_, platform}
+      text_(new TextArea(edit_, this)), editor_{document_, *text_, platform}
 {
     setObjectName(u"Form1"_s);
-    setWindowTitle(windowTitleFor(state_.caption()));
+    setWindowTitle(windowTitleFor(document_.caption()));
     // Compiled in rather than read through Qt's image readers, whose start
     // costs more than the rest of the window.
     setWindowIcon(QIcon(QPixmap(marquetrix)));
@@ -88,16 +88,14 @@ MainWindow::MainWindow(platform::Platform& platform, QWidget* parent)
 
     buildMenus();
 
-    connect(text_, &TextArea::changed, &state_, &EditorState::textChanged);
-    connect(&state_, &EditorState::captionChanged, this,
+    connect(text_, &TextArea::changed, &document_, &Document::changed);
+    connect(&document_, &Document::captionChanged, this,
             [this](const QString& caption) { setWindowTitle(windowTitleFor(caption)); });
-    connect(&state_, &EditorState::enabledChanged, this, &MainWindow::mirrorEnabled);
-    connect(&state_, &EditorState::closeRequested, this, &QWidget::close);
+    connect(&document_, &Document::enabledChanged, this, &MainWindow::mirrorEnabled);
+    connect(&document_, &Document::closeRequested, this, &QWidget::close);
     connect(qApp, &QGuiApplication::commitDataRequest, this, &MainWindow::commitData);
     connect(qApp, &QGuiApplication::saveStateRequest, this, &neverRestart);
     qApp->installEventFilter(this);
-    // What the user agreed to lose is what was there then.
-    connect(text_, &TextArea::changed, this, [this] { logoutAgreed_ = false; });
 
     const int dpiX = logicalDpiX();
     const int dpiY = logicalDpiY();
@@ -226,63 +224,18 @@ void MainWindow::moveEvent(QMoveEvent* event)
 
 void MainWindow::startWithEmptyText()
 {
-    // Emptying counts as a change, even of a text area that holds nothing
-    // yet: the window is "modified" before the user types anything, so
-    // closing it at once still asks. Tags stay off until the first change of
-    // the user's own.
-    text_->load(QString());
-    state_.setEnabled({MenuItem::Save, MenuItem::SaveAs, MenuItem::TagsMenu, MenuItem::ShowInBrowser}, false);
+    // The text area holds nothing yet; the document counts it as emptied.
+    document_.started();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    if (closing_) {
-        event->accept();
-        return;
-    }
-    // Exit chosen again while the question is up starts no second closing.
-    if (asking_) {
-        event->ignore();
-        return;
-    }
-    asking_ = true;
-    const bool mayClose = confirmClose(editor_);
-    asking_ = false;
-    if (!mayClose) {
-        event->ignore();
-        return;
-    }
-    closing_ = true;
-    event->accept();
+    event->setAccepted(closeRequested(editor_));
 }
 
 void MainWindow::answerLogout(platform::Logout& logout)
 {
-    // A Yes counts for one logout only: the one that asks now.
-    logoutAgreed_ = false;
-    if (closing_ || !state_.isModified())
-        return;
-    bool mayClose = false;
-    if (asking_) {
-        // The question is already up, from the close box or Exit: its answer
-        // is the answer, and the user sees one box.
-        mayClose = editor_.platform.messages.awaitShowingAnswer() == platform::Answer::Yes;
-    } else {
-        // Without leave to ask, the logout goes on as if nothing had changed,
-        // and the close that ends the program asks.
-        if (!logout.allowsInteraction())
-            return;
-        asking_ = true;
-        mayClose = confirmClose(editor_);
-        asking_ = false;
-    }
-    if (!mayClose) {
-        // Cancel alone: a release first would tell the session manager to go on.
-        logout.cancel();
-        return;
-    }
-    logoutAgreed_ = true;
-    logout.release();
+    mx::answerLogout(editor_, logout);
 }
 
 void MainWindow::commitData(QSessionManager& manager)
@@ -295,11 +248,9 @@ void MainWindow::commitData(QSessionManager& manager)
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     // Once every program has agreed, the session manager ends the program
-    // with a Quit, which closes the window: the Yes given for this logout
-    // stands for that close. A logout that was cancelled sends none, so the
-    // next close asks again.
-    if (watched == qApp && event->type() == QEvent::Quit && logoutAgreed_)
-        closing_ = true;
+    // with a Quit, which closes the window.
+    if (watched == qApp && event->type() == QEvent::Quit)
+        quitArrived(document_);
     return QMainWindow::eventFilter(watched, event);
 }
 

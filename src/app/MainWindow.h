@@ -4,8 +4,8 @@
 
 #pragma once
 #include "MenuTable.h"
+#include "core/Document.h"
 #include "core/Editor.h"
-#include "core/EditorState.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -31,7 +31,7 @@ public:
     explicit MainWindow(platform::Platform& platform, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    EditorState& state() { return state_; }
+    Document& document() { return document_; }
     TextArea& textArea() { return *text_; }
     Editor& editor() { return editor_; }
     // The action of a command, or the menu action of a submenu, by control name.
@@ -63,15 +63,12 @@ private:
 
     QPlainTextEdit* edit_;
     TextArea* text_;
-    EditorState state_;
+    Document document_;
     Editor editor_;
     QHash<QString, QAction*> actions_;
     QHash<QString, QString> parents_;
     bool shown_ = false;
     bool awaitingFrame_ = false; // centred before the window manager framed it
-    bool asking_ = false; // a close request is showing its question
-    bool closing_ = false; // the user agreed; no second question
-    bool logoutAgreed_ = false; // Yes to the logout under way
 };
 
 } // namespace mx

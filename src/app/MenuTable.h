@@ -3,7 +3,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #pragma once
-#include "core/EditorState.h"
+#include "core/Document.h"
 
 #include <QString>
 #include <functional>

@@ -12,15 +12,15 @@ namespace mx {
 namespace platform {
 struct Platform;
 }
-class EditorState;
+class Document;
 class TextArea;
 
-// Everything a command may touch: the window's state, its text area, and the
-// desktop around it. It only refers to what the window owns, so it is never
+// Everything a command may touch: the document, the text area that holds its
+// text, and the desktop around it. It only refers to what the window owns, so it is never
 // copied.
 struct Editor {
-    Editor(EditorState& state, TextArea& text, platform::Platform& platform)
-        : state(state), text(text), platform(platform)
+    Editor(Document& document, TextArea& text, platform::Platform& platform)
+        : document(document), text(text), platform(platform)
     {
     }
     Editor(const Editor&) = delete;
@@ -29,7 +29,7 @@ struct Editor {
     // A message box over the window, with the program's name as its title.
     void tell(const QString& message, platform::Icon icon) const;
 
-    EditorState& state;
+    Document& document;
     TextArea& text;
     platform::Platform& platform;
 };

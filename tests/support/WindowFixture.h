@@ -31,11 +31,13 @@ struct WindowFixture {
     ~WindowFixture()
     {
         // Tests end with the window as they left it; no question on the way out.
-        window->state().setModified(false);
+        window->document().closing();
     }
 
     TextArea& text() { return window->textArea(); }
-    EditorState& state() { return window->state(); }
+    Document& document() { return window->document(); }
+    // As if the text had just been written to its file.
+    void markSaved() { document().written(document().currentFile()); }
     void trigger(const QString& control) { window->trigger(control); }
     FakeClipboard& clipboard() { return fake.clipboard; }
 

@@ -1,0 +1,115 @@
+// SPDX-FileCopyrightText: The Marquetrix developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "Document.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace mx {
+
+namespace {
+
+constexpr MenuItem kMenuItems[] = {MenuItem::Save, MenuItem::SaveAs, MenuItem::TagsMenu,
+                                   MenuItem::ShowInBrowser, MenuItem::BasicTags};
+
+} // namespace
+
+QString Document::caption() const
+{
+    if (currentFile_.isEmpty())
+        return kProgramName;
+    return kProgramName + u'-' + currentFile_;
+}
+
+bool Document::isEnabled(MenuItem item) const
+{
+    switch (item) {
+    case MenuItem::Save:
+    case MenuItem::SaveAs: return offers_.fileCommands;
+    case MenuItem::TagsMenu: return offers_.tags;
+    case MenuItem::ShowInBrowser: return offers_.preview;
+    case MenuItem::BasicTags: return offers_.skeleton;
+    }
+    return false;
+}
+
+void Document::offer(const Offers& next)
+{
+    bool before[std::size(kMenuItems)];
+    for (std::size_t i = 0; i < std::size(kMenuItems); ++i)
+        before[i] = isEnabled(kMenuItems[i]);
+    offers_ = next;
+    for (std::size_t i = 0; i < std::size(kMenuItems); ++i)
+        if (isEnabled(kMenuItems[i]) != before[i])
+            Q_EMIT enabledChanged(kMenuItems[i], !before[i]);
+}
+
+void Document::setCurrentFile(const QString& path)
+{
+    currentFile_ = path;
+    Q_EMIT captionChanged(caption());
+}
+
+void Document::started()
+{
+    modified_ = true;
+    offer({.fileCommands = false, .preview = false, .tags = false, .skeleton = offers_.skeleton});
+}
+
+void Document::changed()
+{
+    modified_ = true;
+    logoutAgreed_ = false;
+    Offers next = offers_;
+    next.tags = true;
+    offer(next);
+}
+
+void Document::renewed()
+{
+    offer({.fileCommands = true, .preview = true, .tags = true, .skeleton = false});
+    setCurrentFile(QString());
+    fileFormat_ = FileFormat();
+}
+
+void Document::wrapped()
+{
+    Offers next = offers_;
+    next.fileCommands = next.preview = true;
+    offer(next);
+}
+
+void Document::openAsked()
+{
+    Offers next = offers_;
+    next.fileCommands = next.preview = next.tags = true;
+    offer(next);
+}
+
+void Document::saveAsAsked()
+{
+    Offers next = offers_;
+    next.fileCommands = next.tags = true;
+    offer(next);
+}
+
+void Document::opened(const QString& path, const FileFormat& format)
+{
+    fileFormat_ = format;
+    setCurrentFile(path);
+    // The test is on the name's last three letters as written: "memo.TXT" is
+    // taken for a page, as it always has been.
+    Offers next = offers_;
+    next.skeleton = path.endsWith(u"txt"_s, Qt::CaseSensitive);
+    offer(next);
+}
+
+void Document::written(const QString& path)
+{
+    if (path != currentFile_)
+        setCurrentFile(path);
+    modified_ = false;
+}
+
+} // namespace mx
