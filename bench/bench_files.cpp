@@ -34,9 +34,10 @@ namespace {
 class ScriptedDialog final : public mx::platform::FileDialog {
 public:
     QString answer;
+    QString startFolder() const override { return QString(); }
 
 protected:
-    std::optional<QString> run(const Request&) override { return answer; }
+    std::optional<QString> run(Mode, const mx::platform::FileDialogState&) override { return answer; }
 };
 
 // A benchmark must not stop at a modal box; it says what it would have shown.

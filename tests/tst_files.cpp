@@ -4,6 +4,7 @@
 
 // Open, Save, Save As and show in browser in the real window, on real files
 // in a temporary folder, and the file layer where the system says no.
+#include "support/Designed.h"
 #include "support/WindowFixture.h"
 
 #include "core/FileFormat.h"
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
@@ -158,22 +160,58 @@ private Q_SLOTS:
         Folder folder;
         const QString page = folder.put(u"page.html"_s, "x"_ba);
         WindowFixture f;
-        f.fake.dialog.fileName = u"left over"_s;
+        f.fake.dialog.leave({u"left over"_s, u"/elsewhere"_s, {u"x|*.x"_s, 0}});
         open(f, page);
         mx::document::saveDocumentAs(f.window->editor()); // cancelled
-        for (const auto& request : f.fake.dialog.requests) {
-            QCOMPARE(request.filter, u"Text(*.txt)|*.txt|HTML(*.htm)|*.htm|HTML(*.html)|*.html"_s);
-            QCOMPARE(request.filterIndex, 2);
-            QCOMPARE(request.initialFolder, QDir::homePath());
-        }
+        QCOMPARE(f.fake.dialog.requests[0].state.filter, designedFilter(u"F2"_s));
+        QCOMPARE(f.fake.dialog.requests[1].state.filter, designedFilter(u"F4"_s));
+        for (const auto& request : f.fake.dialog.requests)
+            QCOMPARE(request.state.folder, f.fake.dialog.startFolder());
         QCOMPARE(f.fake.dialog.requests[0].mode, mx::platform::FileDialog::Mode::Open);
-        QCOMPARE(f.fake.dialog.requests[0].fileName, u"left over"_s);
+        QCOMPARE(f.fake.dialog.requests[0].state.fileName, u"left over"_s);
         QCOMPARE(f.fake.dialog.requests[1].mode, mx::platform::FileDialog::Mode::Save);
-        QCOMPARE(f.fake.dialog.requests[1].fileName, QString()); // emptied after the read
+        QCOMPARE(f.fake.dialog.requests[1].state.fileName, QString()); // emptied after the read
 
         // A failed Open keeps the name for another try.
         open(f, folder.path(u"gone.html"_s));
-        QCOMPARE(f.fake.dialog.fileName, folder.path(u"gone.html"_s));
+        QCOMPARE(f.fake.dialog.fileName(), folder.path(u"gone.html"_s));
+    }
+
+    // What the dialog lists under the pair it opens on. Names here are
+    // case-sensitive, and a page saved as INDEX.HTM is still a page.
+    void dialogListsFiles_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("listed");
+        QTest::newRow("Open, page") << u"F2"_s << u"index.htm"_s << true;
+        QTest::newRow("Open, upper-case page") << u"F2"_s << u"INDEX.HTM"_s << true;
+        QTest::newRow("Open, not the selected pair") << u"F2"_s << u"index.html"_s << false;
+        QTest::newRow("Save As, upper-case page") << u"F4"_s << u"INDEX.HTM"_s << true;
+        QTest::newRow("frame entry, upper-case page") << u"FILES_fr"_s << u"MENU.HTM"_s << true;
+        QTest::newRow("frame entry, text") << u"FILES_fr"_s << u"memo.txt"_s << false;
+        QTest::newRow("link, any file") << u"J1"_s << u"ANY.THING"_s << true;
+        QTest::newRow("image, any file") << u"T2"_s << u"photo"_s << true;
+    }
+    void dialogListsFiles()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, name);
+        QFETCH(bool, listed);
+        WindowFixture f;
+        f.trigger(u"F1"_s); // every command in reach
+        f.trigger(command); // cancelled
+        QCOMPARE(f.fake.dialog.requests.size(), 1);
+        const mx::platform::FileFilter& filter = f.fake.dialog.requests[0].state.filter;
+        // Qt's form of a pair: "description (pattern pattern ...)".
+        const QString shown = mx::platform::nameFilters(filter.pairs).value(filter.selected);
+        const QStringList patterns = shown.mid(shown.lastIndexOf(u'(') + 1).chopped(1).split(u' ');
+        const bool matched = std::any_of(patterns.begin(), patterns.end(), [&](const QString& pattern) {
+            return QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern))
+                .match(name)
+                .hasMatch();
+        });
+        QCOMPARE(matched, listed);
     }
 
     void outcomes_data()

@@ -194,20 +194,20 @@ private Q_SLOTS:
         edit(f)->document()->clearUndoRedoStacks();
         f.markSaved();
         f.fake.clipboard.contents = u"copied"_s;
-        f.fake.dialog.fileName = u"/left/over.htm"_s;
+        f.fake.dialog.leave({u"/left/over.htm"_s, {}, {}});
         focusElsewhere(f);
 
         f.trigger(u"TARGET_fr"_s);
 
         if (at < 0) {
             checkUnchanged(f, before, start, length);
-            QCOMPARE(f.fake.dialog.fileName, u"/left/over.htm"_s);
+            QCOMPARE(f.fake.dialog.fileName(), u"/left/over.htm"_s);
             return;
         }
         QCOMPARE(f.text().text(), before.left(at) + kBase + before.mid(at));
         QCOMPARE(f.text().selectionStart(), 0);
         QCOMPARE(f.text().selectionLength(), 0);
-        QCOMPARE(f.fake.dialog.fileName, QString());
+        QCOMPARE(f.fake.dialog.fileName(), QString());
         QVERIFY(f.document().isModified());
         QCOMPARE(f.window->focusWidget(), edit(f));
         // No clipboard at all, and no word to the user.

@@ -4,6 +4,7 @@
 
 // The window as the user first gets it, its menu tree, enabling, New and basic
 // tags, the close request, help and version.
+#include "support/Designed.h"
 #include "support/WindowFixture.h"
 
 #include "Version.h"
@@ -13,6 +14,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 
@@ -38,18 +40,8 @@ const QList<Row>& designedTree()
 {
     static const QList<Row> rows = [] {
         QList<Row> read;
-        QFile file(QStringLiteral(MX_TEST_DATA "/menu-tree.tsv"));
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-            qFatal("cannot read %s", qPrintable(file.fileName()));
-        while (!file.atEnd()) {
-            const QString line = QString::fromUtf8(file.readLine()).chopped(1);
-            if (line.startsWith(u'#') || line.isEmpty())
-                continue;
-            const QStringList fields = line.split(u'\t');
-            if (fields.size() != 4)
-                qFatal("bad menu tree row: %s", qPrintable(line));
+        for (const QStringList& fields : designedRows(u"menu-tree.tsv"_s, 4))
             read << Row{fields[0], fields[1], fields[2], fields[3] == u"on"};
-        }
         return read;
     }();
     return rows;
@@ -131,6 +123,11 @@ private Q_SLOTS:
         const int dpi = f.window->logicalDpiX();
         QCOMPARE(edit->size(), QSize(qRound(7290 * dpi / 1440.0), qRound(5685 * dpi / 1440.0)));
         QVERIFY(!f.window->windowIcon().isNull());
+        // Centred on the screen, its frame included.
+        const QRect screen = f.window->screen()->geometry();
+        const QRect frame = f.window->frameGeometry();
+        QCOMPARE(frame.x() - screen.x(), (screen.width() - frame.width()) / 2);
+        QCOMPARE(frame.y() - screen.y(), (screen.height() - frame.height()) / 2);
         // Resizing keeps the text area over the whole client area.
         f.window->resize(700, 500);
         QCoreApplication::processEvents();

@@ -7,6 +7,7 @@
 #include "core/Document.h"
 #include "core/Editor.h"
 #include "core/FileFormat.h"
+#include "core/ReferencedFile.h"
 #include "core/TextArea.h"
 #include "platform/Browser.h"
 #include "platform/FileDialog.h"
@@ -21,11 +22,11 @@ namespace {
 
 using platform::Icon;
 
+// Pages selected: "HTML(*.htm)".
 void prepareDialog(platform::FileDialog& dialog)
 {
-    dialog.filter = u"Text(*.txt)|*.txt|HTML(*.htm)|*.htm|HTML(*.html)|*.html"_s;
-    dialog.filterIndex = 2;
-    dialog.initialFolder = platform::startFolder();
+    using enum FileKind;
+    dialog.prepare({filterPairs({Text, Htm, Html}), 1});
 }
 
 QString cannotOpen(const QString& path, const QString& reason)
@@ -76,7 +77,7 @@ void openDocument(Editor& editor)
     if (!chosen)
         return;
 
-    const QString path = dialog.fileName;
+    const QString path = dialog.fileName();
     BusyPointer busy(editor.text);
     DecodedFile decoded;
     {
@@ -97,7 +98,7 @@ void openDocument(Editor& editor)
     editor.text.load(std::move(decoded.text));
     busy.release();
     editor.document.opened(path, decoded.format);
-    dialog.fileName.clear();
+    dialog.forgetNameAfterUse();
 
     if (decoded.guessed)
         editor.tell(
@@ -127,11 +128,11 @@ bool saveDocumentAs(Editor& editor)
     if (!chosen)
         return false;
 
-    const QString path = dialog.fileName;
+    const QString path = dialog.fileName();
     if (!writeDocument(editor, path))
         return false;
     editor.document.written(path);
-    dialog.fileName.clear();
+    dialog.forgetNameAfterUse();
     return true;
 }
 

@@ -38,15 +38,6 @@ QString baseTargetLine()
     return u"<BASE TARGET=\"\">\r\n"_s;
 }
 
-const QString& frameFilter()
-{
-    static const QString filter =
-        u"HTML(*.htm)|*.htm|HTML(*.html)|*.html|すべて(*.*)|*.*|EXCEL(*.xls)|*.xls|"
-        u"Word(*.doc)|*.doc|一太郎8(*.jtd)|*.jtd|Text(*.txt)|*.txt|JPEG(*.jpg)|*.jpg|"
-        u"JPEG(*.jpeg)|*.jpeg|GIF(*.gif)|*.gif"_s;
-    return filter;
-}
-
 void splitFrameset(Editor& editor, const QString& opening)
 {
     TextArea& text = editor.text;
@@ -78,7 +69,10 @@ void splitFramesetColumns(Editor& editor)
 
 void insertFrameEntry(Editor& editor)
 {
-    insertReferencedFile(editor, frameFilter(), frameEntrySnippet);
+    // Pages first: a frame shows a page.
+    using enum FileKind;
+    insertReferencedFile(editor, {Htm, Html, All, Excel, Word, Ichitaro, Text, Jpg, Jpeg, Gif},
+                         frameEntrySnippet);
 }
 
 void insertBaseTarget(Editor& editor)
@@ -91,10 +85,10 @@ void insertBaseTarget(Editor& editor)
     // Only the new line is edited: one undo step, and the clipboard is not ours to use.
     text.insertAt(at, baseTargetLine());
     text.setCaret(0);
-    // Like the commands that pick a file, it leaves the dialog without a
-    // name, so a name kept by a failed insertion does not come back on the
-    // next Cancel.
-    editor.platform.dialog.fileName.clear();
+    // It never shows the dialog, but like the commands that pick a file it
+    // ends with the dialog's name forgotten: one kept by a failed insertion
+    // must not come back on the next Cancel.
+    editor.platform.dialog.forgetNameAfterUse();
 }
 
 } // namespace mx::frames

@@ -20,11 +20,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace mx::platform {
 
-QString startFolder()
-{
-    return QDir::homePath();
-}
-
 QWidget* dialogParent()
 {
     return QApplication::activeWindow();
@@ -162,23 +157,29 @@ QStringList nameFilters(const QString& filter)
     return filters;
 }
 
-std::optional<QString> QtFileDialog::run(const Request& request)
+QString QtFileDialog::startFolder() const
+{
+    // On this desktop the top of the disk is the user's home folder.
+    return QDir::homePath();
+}
+
+std::optional<QString> QtFileDialog::run(Mode mode, const FileDialogState& state)
 {
     QFileDialog dialog(dialogParent());
     // Qt's own dialog speaks the translations we load; the portal's might not.
     dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails
                       | QFileDialog::DontConfirmOverwrite);
-    dialog.setAcceptMode(request.mode == Mode::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setAcceptMode(mode == Mode::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // Open too takes a name that does not exist yet: a link may point at a
     // page still to be written, and Open says itself when a file is missing.
     dialog.setFileMode(QFileDialog::AnyFile);
-    const QStringList filters = nameFilters(request.filter);
+    const QStringList filters = nameFilters(state.filter.pairs);
     dialog.setNameFilters(filters);
-    if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
-        dialog.selectNameFilter(filters[request.filterIndex - 1]);
-    dialog.setDirectory(request.initialFolder);
-    if (!request.fileName.isEmpty())
-        dialog.selectFile(request.fileName);
+    if (state.filter.selected >= 0 && state.filter.selected < filters.size())
+        dialog.selectNameFilter(filters[state.filter.selected]);
+    dialog.setDirectory(state.folder);
+    if (!state.fileName.isEmpty())
+        dialog.selectFile(state.fileName);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     const QStringList chosen = dialog.selectedFiles();

@@ -54,8 +54,11 @@ public:
 };
 
 class QtFileDialog final : public FileDialog {
+public:
+    QString startFolder() const override;
+
 protected:
-    std::optional<QString> run(const Request& request) override;
+    std::optional<QString> run(Mode mode, const FileDialogState& state) override;
 };
 
 class QtBrowser final : public Browser {

@@ -113,13 +113,21 @@ public:
 
 class FakeFileDialog final : public platform::FileDialog {
 public:
+    struct Request {
+        Mode mode;
+        platform::FileDialogState state; // as the dialog opened
+    };
     QList<Request> requests;
     QQueue<std::optional<QString>> answers; // nullopt or empty queue: Cancel
 
+    QString startFolder() const override { return QStringLiteral("/top/of/the/disk"); }
+    // The dialog as another command may have left it.
+    void leave(const platform::FileDialogState& state) { remembered() = state; }
+
 protected:
-    std::optional<QString> run(const Request& request) override
+    std::optional<QString> run(Mode mode, const platform::FileDialogState& state) override
     {
-        requests << request;
+        requests << Request{mode, state};
         return answers.isEmpty() ? std::nullopt : answers.dequeue();
     }
 };
