@@ -26,7 +26,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 using namespace mx::test;
-using mx::MenuItem;
+using mx::MenuId;
 using mx::platform::Icon;
 
 namespace {
@@ -63,11 +63,11 @@ void open(WindowFixture& f, const QString& path)
 QString enabledItems(WindowFixture& f)
 {
     QStringList on;
-    const std::pair<MenuItem, const char16_t*> items[] = {{MenuItem::Save, u"F3"},
-                                                          {MenuItem::SaveAs, u"F4"},
-                                                          {MenuItem::TagsMenu, u"M2"},
-                                                          {MenuItem::ShowInBrowser, u"IE"},
-                                                          {MenuItem::BasicTags, u"BASE"}};
+    const std::pair<MenuId, const char16_t*> items[] = {{MenuId::Save, u"F3"},
+                                                        {MenuId::SaveAs, u"F4"},
+                                                        {MenuId::TagsMenu, u"M2"},
+                                                        {MenuId::ShowInBrowser, u"IE"},
+                                                        {MenuId::BasicTags, u"BASE"}};
     for (const auto& [item, name] : items)
         if (f.document().isEnabled(item))
             on << QString::fromUtf16(name);

@@ -256,7 +256,7 @@ private Q_SLOTS:
         window.show();
         window.textArea().setText(u"x"_s);
         window.textArea().select(0, 1);
-        window.trigger(u"TF2"_s);
+        window.trigger(mx::MenuId::Bold);
         QCOMPARE(window.textArea().text(), u"theirs"_s);
         window.document().closing();
     }

@@ -20,7 +20,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 using namespace mx::test;
-using mx::MenuItem;
+using mx::MenuId;
 using mx::platform::Answer;
 using mx::platform::Buttons;
 using mx::platform::Icon;
@@ -68,11 +68,11 @@ const QString kSkeleton =
 class TestWindow : public QObject {
     Q_OBJECT
 
-    static QMap<MenuItem, bool> enabledStates(WindowFixture& f)
+    static QMap<MenuId, bool> enabledStates(WindowFixture& f)
     {
-        QMap<MenuItem, bool> states;
-        for (MenuItem item : {MenuItem::Save, MenuItem::SaveAs, MenuItem::TagsMenu, MenuItem::ShowInBrowser,
-                              MenuItem::BasicTags})
+        QMap<MenuId, bool> states;
+        for (MenuId item :
+             {MenuId::Save, MenuId::SaveAs, MenuId::TagsMenu, MenuId::ShowInBrowser, MenuId::BasicTags})
             states[item] = f.document().isEnabled(item);
         return states;
     }
@@ -95,17 +95,17 @@ private Q_SLOTS:
         QCOMPARE(f.text().text(), QString());
         QVERIFY(f.document().isModified());
         QCOMPARE(f.window->windowTitle(), u"Marquetrix"_s);
-        const QMap<MenuItem, bool> expected{{MenuItem::Save, false},
-                                            {MenuItem::SaveAs, false},
-                                            {MenuItem::TagsMenu, false},
-                                            {MenuItem::ShowInBrowser, false},
-                                            {MenuItem::BasicTags, true}};
+        const QMap<MenuId, bool> expected{{MenuId::Save, false},
+                                          {MenuId::SaveAs, false},
+                                          {MenuId::TagsMenu, false},
+                                          {MenuId::ShowInBrowser, false},
+                                          {MenuId::BasicTags, true}};
         QCOMPARE(enabledStates(f), expected);
         for (const Row& row : designedTree())
-            QCOMPARE(f.window->action(row.control)->isEnabled(), row.enabledAtStart);
+            QCOMPARE(f.window->action(WindowFixture::idOf(row.control))->isEnabled(), row.enabledAtStart);
         // Nothing under the disabled Tags menu can be reached, whatever its own state.
-        QVERIFY(!f.window->isReachable(u"BASE"_s));
-        QVERIFY(f.window->isReachable(u"F1"_s));
+        QVERIFY(!f.window->isReachable(mx::MenuId::BasicTags));
+        QVERIFY(f.window->isReachable(mx::MenuId::New));
         QVERIFY(f.fake.messages.shown.isEmpty());
     }
 
@@ -140,13 +140,13 @@ private Q_SLOTS:
         WindowFixture f;
         QTest::keyClicks(f.window->findChild<QPlainTextEdit*>(), u"abc"_s);
         QCOMPARE(f.text().text(), u"abc"_s);
-        const QMap<MenuItem, bool> expected{{MenuItem::Save, false},
-                                            {MenuItem::SaveAs, false},
-                                            {MenuItem::TagsMenu, true},
-                                            {MenuItem::ShowInBrowser, false},
-                                            {MenuItem::BasicTags, true}};
+        const QMap<MenuId, bool> expected{{MenuId::Save, false},
+                                          {MenuId::SaveAs, false},
+                                          {MenuId::TagsMenu, true},
+                                          {MenuId::ShowInBrowser, false},
+                                          {MenuId::BasicTags, true}};
         QCOMPARE(enabledStates(f), expected);
-        QVERIFY(f.window->isReachable(u"BASE"_s));
+        QVERIFY(f.window->isReachable(mx::MenuId::BasicTags));
     }
 
     void newLaysDownSkeleton()
@@ -159,11 +159,11 @@ private Q_SLOTS:
         QCOMPARE(f.window->windowTitle(), u"Marquetrix"_s);
         QCOMPARE(f.document().currentFile(), QString());
         QVERIFY(f.document().isModified());
-        const QMap<MenuItem, bool> expected{{MenuItem::Save, true},
-                                            {MenuItem::SaveAs, true},
-                                            {MenuItem::TagsMenu, true},
-                                            {MenuItem::ShowInBrowser, true},
-                                            {MenuItem::BasicTags, false}};
+        const QMap<MenuId, bool> expected{{MenuId::Save, true},
+                                          {MenuId::SaveAs, true},
+                                          {MenuId::TagsMenu, true},
+                                          {MenuId::ShowInBrowser, true},
+                                          {MenuId::BasicTags, false}};
         QCOMPARE(enabledStates(f), expected);
         f.window->findChild<QPlainTextEdit*>()->undo();
         QCOMPARE(f.text().text(), u"old"_s);
@@ -194,11 +194,11 @@ private Q_SLOTS:
         QCOMPARE(f.text().text(), after);
         QCOMPARE(f.text().selectionStart(), 0);
         QCOMPARE(f.window->windowTitle(), u"Marquetrix-/tmp/memo.txt"_s);
-        const QMap<MenuItem, bool> expected{{MenuItem::Save, true},
-                                            {MenuItem::SaveAs, true},
-                                            {MenuItem::TagsMenu, true},
-                                            {MenuItem::ShowInBrowser, true},
-                                            {MenuItem::BasicTags, true}};
+        const QMap<MenuId, bool> expected{{MenuId::Save, true},
+                                          {MenuId::SaveAs, true},
+                                          {MenuId::TagsMenu, true},
+                                          {MenuId::ShowInBrowser, true},
+                                          {MenuId::BasicTags, true}};
         QCOMPARE(enabledStates(f), expected);
         f.window->findChild<QPlainTextEdit*>()->undo();
         QCOMPARE(f.text().text(), before);

@@ -17,7 +17,6 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QSessionManager>
-#include <QSet>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -58,8 +57,7 @@ void neverRestart(QSessionManager& manager)
     manager.setRestartHint(QSessionManager::RestartNever);
 }
 
-} // namespace
-
+// What to hand setWindowTitle so that the window shows the caption as it is.
 QString windowTitleFor(const QString& caption)
 {
     // Qt takes "[*]" for the modified mark's place and shows "[*][*]" as "[*]";
@@ -68,6 +66,8 @@ QString windowTitleFor(const QString& caption)
     title.replace(u"[*]"_s, u"[*][*]"_s);
     return title;
 }
+
+} // namespace
 
 MainWindow::MainWindow(platform::Platform& platform, QWidget* parent)
     : QMainWindow(parent), edit_(new QPlainTextEdit(this)),
@@ -108,52 +108,51 @@ MainWindow::~MainWindow() = default;
 void MainWindow::buildMenus()
 {
     const std::vector<MenuEntry>& tree = menuTree();
-    QSet<QString> submenus;
+    std::array<bool, kMenuIdCount> submenu{};
     for (const MenuEntry& entry : tree)
-        if (!entry.parent.isEmpty())
-            submenus.insert(entry.parent);
+        if (entry.parent)
+            submenu[std::size_t(*entry.parent)] = true;
 
-    QHash<QString, QMenu*> menus;
+    std::array<QMenu*, kMenuIdCount> menus{};
     for (const MenuEntry& entry : tree) {
-        parents_.insert(entry.control, entry.parent);
-        QMenu* parent = menus.value(entry.parent);
+        QMenu* parent = entry.parent ? menus[std::size_t(*entry.parent)] : nullptr;
         QAction* action = nullptr;
         if (entry.isSeparator()) {
             action = parent->addSeparator();
-        } else if (submenus.contains(entry.control)) {
+        } else if (submenu[std::size_t(entry.id)]) {
             QMenu* menu = parent ? parent->addMenu(entry.caption) : menuBar()->addMenu(entry.caption);
             menu->setObjectName(entry.control);
-            menus.insert(entry.control, menu);
+            menus[std::size_t(entry.id)] = menu;
             action = menu->menuAction();
         } else {
             action = parent->addAction(entry.caption);
             connect(action, &QAction::triggered, this, [this, &entry] { run(entry); });
         }
         action->setObjectName(entry.control);
-        actions_.insert(entry.control, action);
+        actions_[std::size_t(entry.id)] = action;
     }
 }
 
-bool MainWindow::isReachable(const QString& control) const
+bool MainWindow::isReachable(MenuId item) const
 {
-    for (QString at = control; !at.isEmpty(); at = parents_.value(at)) {
-        const QAction* action = actions_.value(at);
+    for (std::optional<MenuId> at = item; at; at = menuTree()[std::size_t(*at)].parent) {
+        const QAction* action = actions_[std::size_t(*at)];
         if (!action || !action->isEnabled())
             return false;
     }
     return true;
 }
 
-void MainWindow::trigger(const QString& control)
+void MainWindow::trigger(MenuId item)
 {
-    if (QAction* action = actions_.value(control))
+    if (QAction* action = actions_[std::size_t(item)])
         action->trigger();
 }
 
 void MainWindow::run(const MenuEntry& entry)
 {
     // A disabled menu hides its commands; a direct trigger must not slip past it.
-    if (!entry.handler || !isReachable(entry.control))
+    if (!entry.handler || !isReachable(entry.id))
         return;
     // A menu opened with the mouse takes the focus, and the input method
     // commits what it was composing on the way. A command triggered without a
@@ -163,9 +162,9 @@ void MainWindow::run(const MenuEntry& entry)
     entry.handler(editor_);
 }
 
-void MainWindow::mirrorEnabled(MenuItem item, bool on)
+void MainWindow::mirrorEnabled(MenuId item, bool on)
 {
-    if (QAction* action = actions_.value(controlOf(item)))
+    if (QAction* action = actions_[std::size_t(item)])
         action->setEnabled(on);
 }
 

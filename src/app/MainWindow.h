@@ -7,8 +7,9 @@
 #include "core/Document.h"
 #include "core/Editor.h"
 
-#include <QHash>
 #include <QMainWindow>
+
+#include <array>
 
 class QPlainTextEdit;
 class QSessionManager;
@@ -21,9 +22,6 @@ struct Platform;
 } // namespace platform
 class TextArea;
 
-// What to hand setWindowTitle so that the window shows the caption as it is.
-QString windowTitleFor(const QString& caption);
-
 // The one window: a menu bar over the text area.
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -34,12 +32,12 @@ public:
     Document& document() { return document_; }
     TextArea& textArea() { return *text_; }
     Editor& editor() { return editor_; }
-    // The action of a command, or the menu action of a submenu, by control name.
-    QAction* action(const QString& control) const { return actions_.value(control); }
+    // The action of a command or separator, or the menu action of a submenu.
+    QAction* action(MenuId item) const { return actions_[std::size_t(item)]; }
     // Whether a command can be reached: it and every menu above it enabled.
-    bool isReachable(const QString& control) const;
+    bool isReachable(MenuId item) const;
     // Runs a command as its menu item would, if it can be reached.
-    void trigger(const QString& control);
+    void trigger(MenuId item);
     // The session is ending (logout, shutdown): asks the close question if
     // the text has changed, and stops the logout on No.
     void answerLogout(platform::Logout& logout);
@@ -59,14 +57,13 @@ private:
     void startWithEmptyText();
     void finishTextArea();
     void commitData(QSessionManager& manager);
-    void mirrorEnabled(MenuItem item, bool on);
+    void mirrorEnabled(MenuId item, bool on);
 
     QPlainTextEdit* edit_;
     TextArea* text_;
     Document document_;
     Editor editor_;
-    QHash<QString, QAction*> actions_;
-    QHash<QString, QString> parents_;
+    std::array<QAction*, kMenuIdCount> actions_{};
     bool shown_ = false;
     bool awaitingFrame_ = false; // centred before the window manager framed it
 };

@@ -10,8 +10,8 @@ namespace mx {
 
 namespace {
 
-constexpr MenuItem kMenuItems[] = {MenuItem::Save, MenuItem::SaveAs, MenuItem::TagsMenu,
-                                   MenuItem::ShowInBrowser, MenuItem::BasicTags};
+constexpr MenuId kMenuIds[] = {MenuId::Save, MenuId::SaveAs, MenuId::TagsMenu, MenuId::ShowInBrowser,
+                               MenuId::BasicTags};
 
 } // namespace
 
@@ -22,27 +22,27 @@ QString Document::caption() const
     return kProgramName + u'-' + currentFile_;
 }
 
-bool Document::isEnabled(MenuItem item) const
+bool Document::isEnabled(MenuId item) const
 {
     switch (item) {
-    case MenuItem::Save:
-    case MenuItem::SaveAs: return offers_.fileCommands;
-    case MenuItem::TagsMenu: return offers_.tags;
-    case MenuItem::ShowInBrowser: return offers_.preview;
-    case MenuItem::BasicTags: return offers_.skeleton;
+    case MenuId::Save:
+    case MenuId::SaveAs: return offers_.fileCommands;
+    case MenuId::TagsMenu: return offers_.tags;
+    case MenuId::ShowInBrowser: return offers_.preview;
+    case MenuId::BasicTags: return offers_.skeleton;
+    default: return true;
     }
-    return false;
 }
 
 void Document::offer(const Offers& next)
 {
-    bool before[std::size(kMenuItems)];
-    for (std::size_t i = 0; i < std::size(kMenuItems); ++i)
-        before[i] = isEnabled(kMenuItems[i]);
+    bool before[std::size(kMenuIds)];
+    for (std::size_t i = 0; i < std::size(kMenuIds); ++i)
+        before[i] = isEnabled(kMenuIds[i]);
     offers_ = next;
-    for (std::size_t i = 0; i < std::size(kMenuItems); ++i)
-        if (isEnabled(kMenuItems[i]) != before[i])
-            Q_EMIT enabledChanged(kMenuItems[i], !before[i]);
+    for (std::size_t i = 0; i < std::size(kMenuIds); ++i)
+        if (isEnabled(kMenuIds[i]) != before[i])
+            Q_EMIT enabledChanged(kMenuIds[i], !before[i]);
 }
 
 void Document::setCurrentFile(const QString& path)

@@ -4,6 +4,7 @@
 
 #pragma once
 #include "core/FileFormat.h"
+#include "core/MenuId.h"
 
 #include <QObject>
 #include <QString>
@@ -13,9 +14,6 @@ namespace mx {
 // The program's name: the window's caption before any file, and the title of
 // its message boxes.
 inline const QString kProgramName = QStringLiteral("Marquetrix");
-
-// The menu items whose enabled state follows the document.
-enum class MenuItem { Save, SaveAs, TagsMenu, ShowInBrowser, BasicTags };
 
 // The document's life, from the window's first empty text to closing: the
 // file it belongs to and how that file is written, whether it changed since,
@@ -41,7 +39,9 @@ public:
     // own flag, which an undo clears, is not this one.
     bool isModified() const { return modified_; }
 
-    bool isEnabled(MenuItem item) const;
+    // Save, Save As, the Tags menu, show in browser and basic tags follow the
+    // document; every other item is always enabled.
+    bool isEnabled(MenuId item) const;
 
     // The window's first text, empty. Emptying counts as a change, so the
     // document is modified before the user types anything; nothing but the
@@ -79,7 +79,7 @@ public:
 
 Q_SIGNALS:
     void captionChanged(const QString& caption);
-    void enabledChanged(mx::MenuItem item, bool on);
+    void enabledChanged(mx::MenuId item, bool on);
     void closeRequested();
 
 private:

@@ -5,6 +5,8 @@
 #pragma once
 #include "platform/MessageBox.h"
 
+#include <functional>
+
 class QString;
 
 namespace mx {
@@ -33,5 +35,8 @@ struct Editor {
     TextArea& text;
     platform::Platform& platform;
 };
+
+// What a menu command runs.
+using Handler = std::function<void(Editor&)>;
 
 } // namespace mx
