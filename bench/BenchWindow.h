@@ -16,7 +16,7 @@ namespace mx::bench {
 // The window refers to the services it owns, so it is never copied.
 struct BenchWindow {
     platform::QtPlatform platform;
-    MainWindow window{platform.services};
+    MainWindow window{platform.services()};
     QPlainTextEdit* edit = window.findChild<QPlainTextEdit*>();
     TextArea& text = window.textArea();
 

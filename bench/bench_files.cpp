@@ -12,6 +12,8 @@
 #include "app/MainWindow.h"
 #include "core/TextArea.h"
 #include "document/FileCommands.h"
+#include "platform/FileDialog.h"
+#include "platform/MessageBox.h"
 #include "platform/QtPlatform.h"
 
 #include <QApplication>
@@ -90,11 +92,10 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    mx::platform::QtPlatform qt;
     ScriptedDialog dialog;
     PrintedMessages messages;
-    mx::platform::Platform services{qt.clipboard, dialog, messages, qt.input, qt.browser, qt.files};
-    mx::MainWindow window(services);
+    mx::platform::QtPlatform qt({.dialog = &dialog, .messages = &messages});
+    mx::MainWindow window(qt.services());
     window.show();
     QPlainTextEdit* edit = window.findChild<QPlainTextEdit*>();
     mx::Editor& editor = window.editor();

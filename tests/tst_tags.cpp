@@ -245,20 +245,11 @@ private Q_SLOTS:
     // What is read back is what goes in, even if someone else put it there.
     void readBackIsWhatGoesIn()
     {
-        struct Racing final : mx::platform::Clipboard {
-            bool setText(const QString&) override { return true; }
-            std::optional<QString> text() override { return u"theirs"_s; }
-        } racing;
-        FakePlatform fake;
-        mx::platform::Platform services{racing,     fake.dialog,  fake.messages,
-                                        fake.input, fake.browser, fake.files};
-        mx::MainWindow window(services);
-        window.show();
-        window.textArea().setText(u"x"_s);
-        window.textArea().select(0, 1);
-        window.trigger(mx::MenuId::Bold);
-        QCOMPARE(window.textArea().text(), u"theirs"_s);
-        window.document().closing();
+        WindowFixture f;
+        f.fake.clipboard.theirs = u"theirs"_s;
+        f.setText(u"x"_s, 0, 1);
+        f.trigger(mx::MenuId::Bold);
+        QCOMPARE(f.text().text(), u"theirs"_s);
     }
 };
 

@@ -267,12 +267,12 @@ private Q_SLOTS:
             } else if (step == u"exit") {
                 f.trigger(u"F5"_s);
             } else if (step == u"logout") {
-                f.window->answerLogout(session);
+                f.fake.session.logout(session);
             } else if (step == u"quit") {
                 QEvent quit(QEvent::Quit);
                 QCoreApplication::sendEvent(qApp, &quit);
             } else if (step == u"close+logout") {
-                f.fake.messages.whileShowing = [&] { f.window->answerLogout(session); };
+                f.fake.messages.whileShowing = [&] { f.fake.session.logout(session); };
                 f.window->close();
             }
         }

@@ -7,8 +7,8 @@
 #include "Closing.h"
 #include "Composition.h"
 #include "core/TextArea.h"
+#include "platform/Logout.h"
 #include "platform/Platform.h"
-#include "platform/QtPlatform.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -16,7 +16,6 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QScreen>
-#include <QSessionManager>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -48,13 +47,6 @@ QFont editorFont()
     font.setUnderline(false);
     font.setStrikeOut(false);
     return font;
-}
-
-// There is no session to restore: a desktop that restores sessions must not
-// start an empty editor at the next login.
-void neverRestart(QSessionManager& manager)
-{
-    manager.setRestartHint(QSessionManager::RestartNever);
 }
 
 // What to hand setWindowTitle so that the window shows the caption as it is.
@@ -93,8 +85,7 @@ MainWindow::MainWindow(platform::Platform& platform, QWidget* parent)
             [this](const QString& caption) { setWindowTitle(windowTitleFor(caption)); });
     connect(&document_, &Document::enabledChanged, this, &MainWindow::mirrorEnabled);
     connect(&document_, &Document::closeRequested, this, &QWidget::close);
-    connect(qApp, &QGuiApplication::commitDataRequest, this, &MainWindow::commitData);
-    connect(qApp, &QGuiApplication::saveStateRequest, this, &neverRestart);
+    platform.session.onLogout([this](platform::Logout& logout) { answerLogout(editor_, logout); });
     qApp->installEventFilter(this);
 
     const int dpiX = logicalDpiX();
@@ -103,7 +94,10 @@ MainWindow::MainWindow(platform::Platform& platform, QWidget* parent)
            twipsToPixels(kClientHeightTwips, dpiY) + menuBar()->sizeHint().height());
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    editor_.platform.session.onLogout({});
+}
 
 void MainWindow::buildMenus()
 {
@@ -230,18 +224,6 @@ void MainWindow::startWithEmptyText()
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     event->setAccepted(closeRequested(editor_));
-}
-
-void MainWindow::answerLogout(platform::Logout& logout)
-{
-    mx::answerLogout(editor_, logout);
-}
-
-void MainWindow::commitData(QSessionManager& manager)
-{
-    neverRestart(manager);
-    platform::QtLogout logout(manager);
-    answerLogout(logout);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)

@@ -12,14 +12,12 @@
 #include <array>
 
 class QPlainTextEdit;
-class QSessionManager;
 
 namespace mx {
 
 namespace platform {
-class Logout;
 struct Platform;
-} // namespace platform
+}
 class TextArea;
 
 // The one window: a menu bar over the text area.
@@ -38,9 +36,6 @@ public:
     bool isReachable(MenuId item) const;
     // Runs a command as its menu item would, if it can be reached.
     void trigger(MenuId item);
-    // The session is ending (logout, shutdown): asks the close question if
-    // the text has changed, and stops the logout on No.
-    void answerLogout(platform::Logout& logout);
 
     void setVisible(bool visible) override;
 
@@ -56,7 +51,6 @@ private:
     void centreOnScreen();
     void startWithEmptyText();
     void finishTextArea();
-    void commitData(QSessionManager& manager);
     void mirrorEnabled(MenuId item, bool on);
 
     QPlainTextEdit* edit_;

@@ -3,6 +3,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "MainWindow.h"
+#include "core/Document.h"
 #include "platform/QtPlatform.h"
 
 #include <QApplication>
@@ -15,7 +16,7 @@ using namespace Qt::Literals::StringLiterals;
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(u"Marquetrix"_s);
+    QApplication::setApplicationName(mx::kProgramName);
     QApplication::setDesktopFileName(u"marquetrix"_s);
 
     // The program speaks Japanese whatever the locale, and so must Qt's own
@@ -26,7 +27,7 @@ int main(int argc, char* argv[])
         QApplication::installTranslator(&qtTranslations);
 
     mx::platform::QtPlatform platform;
-    mx::MainWindow window(platform.services);
+    mx::MainWindow window(platform.services());
     window.show();
     return QApplication::exec();
 }

@@ -11,26 +11,20 @@ class Clipboard;
 class FileDialog;
 class InputBox;
 class MessageBox;
+class Session;
 class TextFiles;
 
-// Everything outside the window that the commands talk to. It only refers to
-// services someone else owns, so it is never copied.
+// Everything outside the window that the program talks to. It only refers to
+// services that one place owns and builds, by name: QtPlatform for the
+// program, FakePlatform for the tests.
 struct Platform {
-    Platform(Clipboard& clipboard, FileDialog& dialog, MessageBox& messages, InputBox& input,
-             Browser& browser, TextFiles& files)
-        : clipboard(clipboard), dialog(dialog), messages(messages), input(input), browser(browser),
-          files(files)
-    {
-    }
-    Platform(const Platform&) = delete;
-    Platform& operator=(const Platform&) = delete;
-
     Clipboard& clipboard;
     FileDialog& dialog;
     MessageBox& messages;
     InputBox& input;
     Browser& browser;
     TextFiles& files;
+    Session& session;
 };
 
 } // namespace mx::platform

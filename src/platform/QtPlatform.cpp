@@ -4,6 +4,13 @@
 
 #include "QtPlatform.h"
 
+#include "Browser.h"
+#include "Clipboard.h"
+#include "FileDialog.h"
+#include "InputBox.h"
+#include "Logout.h"
+#include "MessageBox.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
@@ -13,6 +20,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPointer>
 #include <QSessionManager>
 #include <QUrl>
 
@@ -20,34 +28,38 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace mx::platform {
 
+namespace {
+
+// The top-level window that modal boxes belong to.
 QWidget* dialogParent()
 {
     return QApplication::activeWindow();
 }
 
-bool QtClipboard::setText(const QString& text)
-{
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    if (!clipboard)
-        return false;
-    clipboard->setText(text, QClipboard::Clipboard);
-    // Another program may refuse us the selection; then nothing of ours is there.
-    const QMimeData* data = clipboard->mimeData(QClipboard::Clipboard);
-    return data && data->hasText();
-}
+class QtClipboard final : public Clipboard {
+public:
+    bool setText(const QString& text) override
+    {
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        if (!clipboard)
+            return false;
+        clipboard->setText(text, QClipboard::Clipboard);
+        // Another program may refuse us the selection; then nothing of ours is there.
+        const QMimeData* data = clipboard->mimeData(QClipboard::Clipboard);
+        return data && data->hasText();
+    }
 
-std::optional<QString> QtClipboard::text()
-{
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    if (!clipboard)
-        return std::nullopt;
-    const QMimeData* data = clipboard->mimeData(QClipboard::Clipboard);
-    if (!data || !data->hasText())
-        return std::nullopt;
-    return data->text();
-}
-
-namespace {
+    std::optional<QString> text() override
+    {
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        if (!clipboard)
+            return std::nullopt;
+        const QMimeData* data = clipboard->mimeData(QClipboard::Clipboard);
+        if (!data || !data->hasText())
+            return std::nullopt;
+        return data->text();
+    }
+};
 
 // What the box says once the user has closed it. The title bar's close
 // button counts as No, like Escape.
@@ -60,79 +72,153 @@ Answer answerOf(const QMessageBox& box)
     }
 }
 
+class QtMessageBox final : public MessageBox {
+public:
+    Answer show(const QString& text, const QString& title, Icon icon, Buttons buttons) override
+    {
+        QMessageBox box(dialogParent());
+        box.setText(text);
+        box.setWindowTitle(title.isEmpty() ? QApplication::applicationDisplayName() : title);
+        switch (icon) {
+        case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
+        case Icon::Information: box.setIcon(QMessageBox::Information); break;
+        case Icon::Question: box.setIcon(QMessageBox::Question); break;
+        case Icon::Warning: box.setIcon(QMessageBox::Warning); break;
+        case Icon::Critical: box.setIcon(QMessageBox::Critical); break;
+        }
+        if (buttons == Buttons::Ok) {
+            box.setStandardButtons(QMessageBox::Ok);
+        } else {
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            box.setDefaultButton(QMessageBox::Yes);
+            box.setEscapeButton(QMessageBox::No);
+        }
+        // Boxes nest (a logout can arrive while one is up): keep the outer one.
+        const QPointer<QMessageBox> outer = showing_;
+        showing_ = &box;
+        box.exec();
+        showing_ = outer;
+        return answerOf(box);
+    }
+
+    std::optional<Answer> awaitShowingAnswer() override
+    {
+        const QPointer<QMessageBox> box = showing_;
+        if (!box)
+            return std::nullopt;
+        // The box ends its own modal loop only after this call returns, but it
+        // says finished() as soon as the user has answered.
+        if (box->isVisible()) {
+            QEventLoop waiting;
+            QObject::connect(box, &QDialog::finished, &waiting, &QEventLoop::quit);
+            QObject::connect(box, &QObject::destroyed, &waiting, &QEventLoop::quit);
+            waiting.exec();
+        }
+        if (!box)
+            return std::nullopt;
+        return answerOf(*box);
+    }
+
+private:
+    QPointer<QMessageBox> showing_;
+};
+
+// A logout as Qt's session manager brings it.
+class QtLogout final : public Logout {
+public:
+    explicit QtLogout(QSessionManager& manager) : manager_(manager) { }
+    bool allowsInteraction() override { return manager_.allowsInteraction(); }
+    void release() override { manager_.release(); }
+    void cancel() override { manager_.cancel(); }
+
+private:
+    QSessionManager& manager_;
+};
+
+// There is no session to restore: a desktop that restores sessions must not
+// start an empty editor at the next login.
+void neverRestart(QSessionManager& manager)
+{
+    manager.setRestartHint(QSessionManager::RestartNever);
+}
+
+class QtSession final : public Session {
+public:
+    QtSession()
+    {
+        QObject::connect(qApp, &QGuiApplication::commitDataRequest, qApp, [this](QSessionManager& manager) {
+            neverRestart(manager);
+            QtLogout logout(manager);
+            if (ask_)
+                ask_(logout);
+        });
+        QObject::connect(qApp, &QGuiApplication::saveStateRequest, qApp, &neverRestart);
+    }
+    void onLogout(std::function<void(Logout&)> ask) override { ask_ = std::move(ask); }
+
+private:
+    std::function<void(Logout&)> ask_;
+};
+
+class QtInputBox final : public InputBox {
+public:
+    QString getText(const QString& prompt, const QString& title, const QString& initial) override
+    {
+        QInputDialog dialog(dialogParent());
+        dialog.setInputMode(QInputDialog::TextInput);
+        dialog.setWindowTitle(title);
+        dialog.setLabelText(prompt);
+        dialog.setTextValue(initial);
+        if (dialog.exec() != QDialog::Accepted)
+            return QString();
+        return dialog.textValue();
+    }
+};
+
+class QtFileDialog final : public FileDialog {
+public:
+    QString startFolder() const override
+    {
+        // On this desktop the top of the disk is the user's home folder.
+        return QDir::homePath();
+    }
+
+protected:
+    std::optional<QString> run(Mode mode, const FileDialogState& state) override
+    {
+        QFileDialog dialog(dialogParent());
+        // Qt's own dialog speaks the translations we load; the portal's might not.
+        dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails
+                          | QFileDialog::DontConfirmOverwrite);
+        dialog.setAcceptMode(mode == Mode::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        // Open too takes a name that does not exist yet: a link may point at a
+        // page still to be written, and Open says itself when a file is missing.
+        dialog.setFileMode(QFileDialog::AnyFile);
+        const QStringList filters = nameFilters(state.filter.pairs);
+        dialog.setNameFilters(filters);
+        if (state.filter.selected >= 0 && state.filter.selected < filters.size())
+            dialog.selectNameFilter(filters[state.filter.selected]);
+        dialog.setDirectory(state.folder);
+        if (!state.fileName.isEmpty())
+            dialog.selectFile(state.fileName);
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        const QStringList chosen = dialog.selectedFiles();
+        if (chosen.isEmpty())
+            return std::nullopt;
+        return QDir::toNativeSeparators(chosen.first());
+    }
+};
+
+class QtBrowser final : public Browser {
+public:
+    bool showFile(const QString& path) override
+    {
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    }
+};
+
 } // namespace
-
-Answer QtMessageBox::show(const QString& text, const QString& title, Icon icon, Buttons buttons)
-{
-    QMessageBox box(dialogParent());
-    box.setText(text);
-    box.setWindowTitle(title.isEmpty() ? QApplication::applicationDisplayName() : title);
-    switch (icon) {
-    case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
-    case Icon::Information: box.setIcon(QMessageBox::Information); break;
-    case Icon::Question: box.setIcon(QMessageBox::Question); break;
-    case Icon::Warning: box.setIcon(QMessageBox::Warning); break;
-    case Icon::Critical: box.setIcon(QMessageBox::Critical); break;
-    }
-    if (buttons == Buttons::Ok) {
-        box.setStandardButtons(QMessageBox::Ok);
-    } else {
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
-        box.setEscapeButton(QMessageBox::No);
-    }
-    // Boxes nest (a logout can arrive while one is up): keep the outer one.
-    const QPointer<QMessageBox> outer = showing_;
-    showing_ = &box;
-    box.exec();
-    showing_ = outer;
-    return answerOf(box);
-}
-
-std::optional<Answer> QtMessageBox::awaitShowingAnswer()
-{
-    const QPointer<QMessageBox> box = showing_;
-    if (!box)
-        return std::nullopt;
-    // The box ends its own modal loop only after this call returns, but it
-    // says finished() as soon as the user has answered.
-    if (box->isVisible()) {
-        QEventLoop waiting;
-        QObject::connect(box, &QDialog::finished, &waiting, &QEventLoop::quit);
-        QObject::connect(box, &QObject::destroyed, &waiting, &QEventLoop::quit);
-        waiting.exec();
-    }
-    if (!box)
-        return std::nullopt;
-    return answerOf(*box);
-}
-
-bool QtLogout::allowsInteraction()
-{
-    return manager_.allowsInteraction();
-}
-
-void QtLogout::release()
-{
-    manager_.release();
-}
-
-void QtLogout::cancel()
-{
-    manager_.cancel();
-}
-
-QString QtInputBox::getText(const QString& prompt, const QString& title, const QString& initial)
-{
-    QInputDialog dialog(dialogParent());
-    dialog.setInputMode(QInputDialog::TextInput);
-    dialog.setWindowTitle(title);
-    dialog.setLabelText(prompt);
-    dialog.setTextValue(initial);
-    if (dialog.exec() != QDialog::Accepted)
-        return QString();
-    return dialog.textValue();
-}
 
 QStringList nameFilters(const QString& filter)
 {
@@ -157,40 +243,37 @@ QStringList nameFilters(const QString& filter)
     return filters;
 }
 
-QString QtFileDialog::startFolder() const
+struct QtPlatform::Parts {
+    explicit Parts(const StandIns& standIns)
+        : services{.clipboard = clipboard,
+                   .dialog = standIns.dialog ? *standIns.dialog : dialog,
+                   .messages = standIns.messages ? *standIns.messages : messages,
+                   .input = input,
+                   .browser = browser,
+                   .files = files,
+                   .session = session}
+    {
+    }
+
+    QtClipboard clipboard;
+    QtFileDialog dialog;
+    QtMessageBox messages;
+    QtInputBox input;
+    QtBrowser browser;
+    QtTextFiles files;
+    QtSession session;
+    Platform services;
+};
+
+QtPlatform::QtPlatform(const StandIns& standIns) : parts_(std::make_unique<Parts>(standIns))
 {
-    // On this desktop the top of the disk is the user's home folder.
-    return QDir::homePath();
 }
 
-std::optional<QString> QtFileDialog::run(Mode mode, const FileDialogState& state)
-{
-    QFileDialog dialog(dialogParent());
-    // Qt's own dialog speaks the translations we load; the portal's might not.
-    dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails
-                      | QFileDialog::DontConfirmOverwrite);
-    dialog.setAcceptMode(mode == Mode::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    // Open too takes a name that does not exist yet: a link may point at a
-    // page still to be written, and Open says itself when a file is missing.
-    dialog.setFileMode(QFileDialog::AnyFile);
-    const QStringList filters = nameFilters(state.filter.pairs);
-    dialog.setNameFilters(filters);
-    if (state.filter.selected >= 0 && state.filter.selected < filters.size())
-        dialog.selectNameFilter(filters[state.filter.selected]);
-    dialog.setDirectory(state.folder);
-    if (!state.fileName.isEmpty())
-        dialog.selectFile(state.fileName);
-    if (dialog.exec() != QDialog::Accepted)
-        return std::nullopt;
-    const QStringList chosen = dialog.selectedFiles();
-    if (chosen.isEmpty())
-        return std::nullopt;
-    return QDir::toNativeSeparators(chosen.first());
-}
+QtPlatform::~QtPlatform() = default;
 
-bool QtBrowser::showFile(const QString& path)
+Platform& QtPlatform::services()
 {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    return parts_->services;
 }
 
 } // namespace mx::platform

@@ -27,6 +27,7 @@ namespace mx::test {
 class FakeClipboard final : public platform::Clipboard {
 public:
     QString contents;
+    QString theirs; // non-empty: another program takes the clipboard right after each write
     bool failSet = false;
     bool failGet = false;
     QList<QString> sets; // every setText, in order
@@ -37,7 +38,7 @@ public:
         sets << value;
         if (failSet)
             return false;
-        contents = value;
+        contents = theirs.isEmpty() ? value : theirs;
         return true;
     }
     std::optional<QString> text() override
@@ -91,6 +92,16 @@ public:
     bool allowsInteraction() override { return interactionAllowed; }
     void release() override { calls << QStringLiteral("release"); }
     void cancel() override { calls << QStringLiteral("cancel"); }
+};
+
+class FakeSession final : public platform::Session {
+public:
+    void onLogout(std::function<void(platform::Logout&)> ask) override { ask_ = std::move(ask); }
+    // The session manager asks about a logout.
+    void logout(platform::Logout& logout) { ask_(logout); }
+
+private:
+    std::function<void(platform::Logout&)> ask_;
 };
 
 struct AskedInput {
@@ -187,7 +198,14 @@ struct FakePlatform {
     FakeInputBox input;
     FakeBrowser browser;
     FakeTextFiles files;
-    platform::Platform services{clipboard, dialog, messages, input, browser, files};
+    FakeSession session;
+    platform::Platform services{.clipboard = clipboard,
+                                .dialog = dialog,
+                                .messages = messages,
+                                .input = input,
+                                .browser = browser,
+                                .files = files,
+                                .session = session};
 };
 
 } // namespace mx::test
