@@ -295,6 +295,8 @@ private Q_SLOTS:
         QCOMPARE(f.window->windowTitle(),
                  caption.isEmpty() ? u"Marquetrix"_s : u"Marquetrix-"_s + folder.path(caption));
         QCOMPARE(f.document().isModified(), modified);
+        // The desktop holds a logout back exactly while there is something to lose.
+        QCOMPARE(f.fake.logoutInhibitor.inhibited(), modified);
         QCOMPARE(enabledItems(f), on);
         QCOMPARE(f.fake.messages.shown.size(), messages);
         if (messages)

@@ -215,10 +215,11 @@ private Q_SLOTS:
                                       + once + u"\r\n\r\n</PRE>\r\n</BODY>\r\n</HTML>"_s);
     }
 
-    // The close request, however it comes: the box, Exit, the session ending.
-    // Steps: "close" (the close box), "exit", "logout" (the session manager
-    // asks), "quit" (it ends the program), "close+logout" (a logout arrives
-    // while the close box's question is up).
+    // The close request, however it comes: the box, Exit, the session ending,
+    // a signal. Steps: "close" (the close box), "exit", "logout" (the session
+    // manager asks), "quit" (it ends the program), "close+logout" (a logout
+    // arrives while the close box's question is up), "signal", "signal+signal"
+    // (a second one while the question is up).
     void closing_data()
     {
         QTest::addColumn<QString>("steps");
@@ -244,6 +245,12 @@ private Q_SLOTS:
             << u"close+logout"_s << true << u"Yes"_s << 1 << u"release"_s << true;
         QTest::newRow("logout while the question is up, No")
             << u"close+logout"_s << true << u"No"_s << 1 << u"cancel"_s << false;
+        // A signal (SIGTERM, SIGINT, SIGHUP) asks as the close box does, once.
+        QTest::newRow("signal unchanged") << u"signal"_s << false << u""_s << 0 << u""_s << true;
+        QTest::newRow("signal changed, Yes") << u"signal"_s << true << u"Yes"_s << 1 << u""_s << true;
+        QTest::newRow("signal changed, No") << u"signal"_s << true << u"No"_s << 1 << u""_s << false;
+        QTest::newRow("second signal while the question is up")
+            << u"signal+signal"_s << true << u"No"_s << 1 << u""_s << false;
     }
     void closing()
     {
@@ -274,6 +281,11 @@ private Q_SLOTS:
             } else if (step == u"close+logout") {
                 f.fake.messages.whileShowing = [&] { f.fake.session.logout(session); };
                 f.window->close();
+            } else if (step == u"signal") {
+                Q_EMIT f.fake.endRequests.endRequested();
+            } else if (step == u"signal+signal") {
+                f.fake.messages.whileShowing = [&] { Q_EMIT f.fake.endRequests.endRequested(); };
+                Q_EMIT f.fake.endRequests.endRequested();
             }
         }
         QCOMPARE(f.fake.messages.shown.size(), questions);
@@ -288,6 +300,7 @@ private Q_SLOTS:
         if (!closed) {
             QCOMPARE(f.text().text(), u"keep me"_s);
             QCOMPARE(f.document().isModified(), modified);
+            QCOMPARE(f.fake.logoutInhibitor.inhibited(), modified);
             QCOMPARE(f.window->windowTitle(), u"Marquetrix-/tmp/a.html"_s);
         }
     }

@@ -7,6 +7,8 @@
 #include "Closing.h"
 #include "Composition.h"
 #include "core/TextArea.h"
+#include "core/TextEdit.h"
+#include "platform/EndRequests.h"
 #include "platform/Logout.h"
 #include "platform/Platform.h"
 
@@ -62,7 +64,7 @@ QString windowTitleFor(const QString& caption)
 } // namespace
 
 MainWindow::MainWindow(platform::Platform& platform, QWidget* parent)
-    : QMainWindow(parent), edit_(new QPlainTextEdit(this)),
+    : QMainWindow(parent), edit_(new TextEdit(this)),
       text_(new TextArea(edit_, this)), editor_{document_, *text_, platform}
 {
     setObjectName(u"Form1"_s);
@@ -85,6 +87,11 @@ MainWindow::MainWindow(platform::Platform& platform, QWidget* parent)
             [this](const QString& caption) { setWindowTitle(windowTitleFor(caption)); });
     connect(&document_, &Document::enabledChanged, this, &MainWindow::mirrorEnabled);
     connect(&document_, &Document::closeRequested, this, &QWidget::close);
+    connect(&platform.endRequests, &platform::EndRequests::endRequested, this, &MainWindow::answerEndRequest);
+    // Where no session manager will ask before a logout, the desktop holds
+    // it back while there is something to lose.
+    connect(&document_, &Document::modifiedChanged, this,
+            [&platform](bool modified) { platform.logoutInhibitor.setInhibited(modified); });
     platform.session.onLogout([this](platform::Logout& logout) { answerLogout(editor_, logout); });
     qApp->installEventFilter(this);
 
@@ -224,6 +231,19 @@ void MainWindow::startWithEmptyText()
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     event->setAccepted(closeRequested(editor_));
+}
+
+void MainWindow::answerEndRequest()
+{
+    // The user may be looking elsewhere when a signal comes: the question
+    // comes to the front with its window.
+    if (document_.isModified() && !document_.isClosing() && !document_.isAsking()) {
+        if (isMinimized())
+            showNormal();
+        raise();
+        activateWindow();
+    }
+    close();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)

@@ -51,6 +51,8 @@ private:
     void centreOnScreen();
     void startWithEmptyText();
     void finishTextArea();
+    // Asked to end from outside the window (a signal): as its close box.
+    void answerEndRequest();
     void mirrorEnabled(MenuId item, bool on);
 
     QPlainTextEdit* edit_;

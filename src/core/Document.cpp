@@ -51,15 +51,23 @@ void Document::setCurrentFile(const QString& path)
     Q_EMIT captionChanged(caption());
 }
 
+void Document::setModified(bool modified)
+{
+    if (modified_ == modified)
+        return;
+    modified_ = modified;
+    Q_EMIT modifiedChanged(modified);
+}
+
 void Document::started()
 {
-    modified_ = true;
+    setModified(true);
     offer({.fileCommands = false, .preview = false, .tags = false, .skeleton = offers_.skeleton});
 }
 
 void Document::changed()
 {
-    modified_ = true;
+    setModified(true);
     logoutAgreed_ = false;
     Offers next = offers_;
     next.tags = true;
@@ -109,7 +117,7 @@ void Document::written(const QString& path)
 {
     if (path != currentFile_)
         setCurrentFile(path);
-    modified_ = false;
+    setModified(false);
 }
 
 } // namespace mx

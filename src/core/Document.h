@@ -80,6 +80,7 @@ public:
 Q_SIGNALS:
     void captionChanged(const QString& caption);
     void enabledChanged(mx::MenuId item, bool on);
+    void modifiedChanged(bool modified);
     void closeRequested();
 
 private:
@@ -97,6 +98,7 @@ private:
     // Moves to the new offers and tells the window what changed.
     void offer(const Offers& next);
     void setCurrentFile(const QString& path);
+    void setModified(bool modified);
 
     QString currentFile_;
     FileFormat fileFormat_;

@@ -44,8 +44,20 @@ QString filterPairs(std::initializer_list<FileKind> kinds)
 
 QString linkForm(const QString& path)
 {
-    QString link = path;
-    link.replace(u'\\', u'/');
+    QString link;
+    link.reserve(path.size());
+    for (const QChar c : path) {
+        const char16_t u = c.unicode();
+        const bool encoded = u < 0x20 || u == 0x7F || u == u'%' || u == u'"' || u == u'#' || u == u'?'
+                             || u == u'\\' || u == u'&';
+        if (!encoded) {
+            link += c;
+            continue;
+        }
+        // All of them are ASCII, so the byte is the character.
+        link += u'%';
+        link += QString::number(u, 16).toUpper().rightJustified(2, u'0');
+    }
     return link;
 }
 
@@ -56,8 +68,7 @@ void insertReferencedFile(Editor& editor, std::initializer_list<FileKind> kinds,
     // Open and Save As share the dialog; nothing of theirs may steer a pick.
     dialog.prepare({filterPairs(kinds), 0});
     dialog.showOpen();
-    if (!insertSnippet(editor, snippet(linkForm(dialog.fileName()))))
-        return;
+    insertSnippet(editor, snippet(linkForm(dialog.fileName())));
     dialog.forgetNameAfterUse();
 }
 

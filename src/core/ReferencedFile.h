@@ -17,15 +17,18 @@ enum class FileKind { All, Excel, Word, Ichitaro, Text, Htm, Html, Jpg, Jpeg, Gi
 // The dialog's list, "description|pattern|...", of the kinds in that order.
 QString filterPairs(std::initializer_list<FileKind> kinds);
 
-// A path as it goes between the quotes of a tag: every backslash a slash,
-// nothing else touched (no escaping, nothing made relative).
+// A path as it goes between the quotes of a tag. The characters that would
+// end the quotes, cut the path short, start an escape or a character
+// reference, or that a browser reads as a separator (a backslash is an
+// ordinary character of a file name here) are percent-encoded, and so are
+// control characters; everything else (spaces, Japanese, slashes) stays as
+// the path has it. Nothing is made relative.
 QString linkForm(const QString& path);
 
 // Shows the Open dialog on the kinds, in the start folder, with the first
 // selected; builds the snippet around what the dialog then holds in link form
 // (Cancel keeps the dialog's name, normally empty, so a cancelled pick gives
-// an empty link), inserts it, and forgets the name once the snippet is in. A
-// failed insertion leaves the name where it was.
+// an empty link), inserts it, and forgets the name.
 void insertReferencedFile(Editor& editor, std::initializer_list<FileKind> kinds,
                           QString (*snippet)(const QString& link));
 

@@ -85,9 +85,9 @@ void insertBaseTarget(Editor& editor)
     // Only the new line is edited: one undo step, and the clipboard is not ours to use.
     text.insertAt(at, baseTargetLine());
     text.setCaret(0);
-    // It never shows the dialog, but like the commands that pick a file it
-    // ends with the dialog's name forgotten: one kept by a failed insertion
-    // must not come back on the next Cancel.
+    // Like the commands that pick a file, it leaves the dialog without a
+    // name, though it never showed the dialog: the next Cancel gives an
+    // empty link whichever command ran last.
     editor.platform.dialog.forgetNameAfterUse();
 }
 

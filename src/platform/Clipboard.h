@@ -4,18 +4,16 @@
 
 #pragma once
 #include <QString>
-#include <optional>
 
 namespace mx::platform {
 
-// The desktop's clipboard, plain text only. Either step may fail; the caller
-// decides whether that ends its command.
+// The desktop's clipboard, written only: it keeps the last snippet for the
+// user. Writing never waits for another program, and nothing is read back,
+// because the program that owns the clipboard next may never answer.
 class Clipboard {
 public:
     virtual ~Clipboard() = default;
-    virtual bool setText(const QString& text) = 0;
-    // nullopt when the clipboard cannot be read or holds no text.
-    virtual std::optional<QString> text() = 0;
+    virtual void setText(const QString& text) = 0;
 };
 
 } // namespace mx::platform

@@ -30,4 +30,13 @@ public:
     virtual void onLogout(std::function<void(Logout&)> ask) = 0;
 };
 
+// Where the session manager never asks the program before a logout ends it
+// (Wayland), the desktop is told to hold the logout back while the text has
+// unsaved changes, and that it may go on once they are written.
+class LogoutInhibitor {
+public:
+    virtual ~LogoutInhibitor() = default;
+    virtual void setInhibited(bool inhibited) = 0;
+};
+
 } // namespace mx::platform

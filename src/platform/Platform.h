@@ -8,8 +8,10 @@ namespace mx::platform {
 
 class Browser;
 class Clipboard;
+class EndRequests;
 class FileDialog;
 class InputBox;
+class LogoutInhibitor;
 class MessageBox;
 class Session;
 class TextFiles;
@@ -24,7 +26,10 @@ struct Platform {
     InputBox& input;
     Browser& browser;
     TextFiles& files;
+    // What the window itself hears from the desktop, and tells it.
     Session& session;
+    EndRequests& endRequests;
+    LogoutInhibitor& logoutInhibitor;
 };
 
 } // namespace mx::platform

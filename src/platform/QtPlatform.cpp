@@ -10,6 +10,7 @@
 #include "InputBox.h"
 #include "Logout.h"
 #include "MessageBox.h"
+#include "QtSession.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -19,9 +20,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QMimeData>
 #include <QPointer>
-#include <QSessionManager>
 #include <QUrl>
 
 using namespace Qt::Literals::StringLiterals;
@@ -38,26 +37,12 @@ QWidget* dialogParent()
 
 class QtClipboard final : public Clipboard {
 public:
-    bool setText(const QString& text) override
+    void setText(const QString& text) override
     {
-        QClipboard* clipboard = QGuiApplication::clipboard();
-        if (!clipboard)
-            return false;
-        clipboard->setText(text, QClipboard::Clipboard);
-        // Another program may refuse us the selection; then nothing of ours is there.
-        const QMimeData* data = clipboard->mimeData(QClipboard::Clipboard);
-        return data && data->hasText();
-    }
-
-    std::optional<QString> text() override
-    {
-        QClipboard* clipboard = QGuiApplication::clipboard();
-        if (!clipboard)
-            return std::nullopt;
-        const QMimeData* data = clipboard->mimeData(QClipboard::Clipboard);
-        if (!data || !data->hasText())
-            return std::nullopt;
-        return data->text();
+        // Taking the selection is one request to the display server; whoever
+        // takes it back afterwards is not waited for.
+        if (QClipboard* clipboard = QGuiApplication::clipboard())
+            clipboard->setText(text, QClipboard::Clipboard);
     }
 };
 
@@ -121,43 +106,6 @@ public:
 
 private:
     QPointer<QMessageBox> showing_;
-};
-
-// A logout as Qt's session manager brings it.
-class QtLogout final : public Logout {
-public:
-    explicit QtLogout(QSessionManager& manager) : manager_(manager) { }
-    bool allowsInteraction() override { return manager_.allowsInteraction(); }
-    void release() override { manager_.release(); }
-    void cancel() override { manager_.cancel(); }
-
-private:
-    QSessionManager& manager_;
-};
-
-// There is no session to restore: a desktop that restores sessions must not
-// start an empty editor at the next login.
-void neverRestart(QSessionManager& manager)
-{
-    manager.setRestartHint(QSessionManager::RestartNever);
-}
-
-class QtSession final : public Session {
-public:
-    QtSession()
-    {
-        QObject::connect(qApp, &QGuiApplication::commitDataRequest, qApp, [this](QSessionManager& manager) {
-            neverRestart(manager);
-            QtLogout logout(manager);
-            if (ask_)
-                ask_(logout);
-        });
-        QObject::connect(qApp, &QGuiApplication::saveStateRequest, qApp, &neverRestart);
-    }
-    void onLogout(std::function<void(Logout&)> ask) override { ask_ = std::move(ask); }
-
-private:
-    std::function<void(Logout&)> ask_;
 };
 
 class QtInputBox final : public InputBox {
@@ -251,7 +199,9 @@ struct QtPlatform::Parts {
                    .input = input,
                    .browser = browser,
                    .files = files,
-                   .session = session}
+                   .session = session,
+                   .endRequests = endRequests,
+                   .logoutInhibitor = logoutInhibitor}
     {
     }
 
@@ -262,6 +212,8 @@ struct QtPlatform::Parts {
     QtBrowser browser;
     QtTextFiles files;
     QtSession session;
+    QtEndRequests endRequests;
+    QtLogoutInhibitor logoutInhibitor;
     Platform services;
 };
 

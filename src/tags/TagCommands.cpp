@@ -16,7 +16,7 @@ void insertWrapTag(Editor& editor, const WrapTag& tag)
     // The selection's text first, then its length: the length decides.
     const QString selection = editor.text.selectedText();
     const qsizetype length = editor.text.selectionLength();
-    insertSnippet(editor, wrapSnippet(tag, selection, length), tag.failure);
+    insertSnippet(editor, wrapSnippet(tag, selection, length));
 }
 
 void insertPointTag(Editor& editor, const PointTag& tag)

@@ -31,7 +31,7 @@ constexpr WrapTag kWrapTags[] = {
     {MenuId::Italic, u"<I>", u"</I>", Inline},
     {MenuId::Underline, u"<U>", u"</U>", Inline},
     {MenuId::Strike, u"<STRIKE>", u"</STRIKE>", Inline},
-    {MenuId::Heading1, u"<H1>", u"</H1>", Inline, Failure::CarryOn},
+    {MenuId::Heading1, u"<H1>", u"</H1>", Inline},
     {MenuId::Heading2, u"<H2>", u"</H2>", Inline},
     {MenuId::Heading3, u"<H3>", u"</H3>", Inline},
     {MenuId::Heading4, u"<H4>", u"</H4>", Inline},

@@ -25,7 +25,6 @@ struct WrapTag {
     const char16_t* open;
     const char16_t* close;
     Shape shape;
-    Failure failure = Failure::Stop;
 };
 
 // A command that puts a fixed text in place of the selection or at the caret.

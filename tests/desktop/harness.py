@@ -15,7 +15,9 @@ a timeout."""
 import json
 import os
 import pwd
+import select
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -137,6 +139,31 @@ class FramedDisplay(Display):
     window_manager = True
 
 
+class Helper:
+    """A program a test runs beside the editor, which reports what it sees,
+    a line at a time, on its standard output."""
+
+    def __init__(self, args, env):
+        self.proc = subprocess.Popen(args, env=env, stdout=subprocess.PIPE)
+
+    def said(self, what, timeout=30):
+        """Waits for its next line, which must be what."""
+        ready, _, _ = select.select([self.proc.stdout], [], [], timeout)
+        line = self.proc.stdout.readline().decode().strip() if ready else "nothing"
+        check(line == what, f"{os.path.basename(self.proc.args[-1])} said {line!r}, not {what!r}")
+
+    def close(self):
+        self.proc.kill()
+        self.proc.wait()
+
+
+def default_signals():
+    """The ending signals as a program started from a desktop has them: a test
+    run from a background job would otherwise hand on SIGINT ignored."""
+    for sig in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
+        signal.signal(sig, signal.SIG_DFL)
+
+
 class Program:
     """What every run of the editor has: its process."""
 
@@ -162,7 +189,8 @@ class App(Program):
         self.env = dict(display.env, HOME=self.home, XDG_RUNTIME_DIR=tempfile.mkdtemp(prefix="mx-run-"),
                         **(extra_env or {}))
         os.chmod(self.env["XDG_RUNTIME_DIR"], 0o700)
-        self.proc = subprocess.Popen([binary], env=self.env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+        self.proc = subprocess.Popen([binary], env=self.env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                                     preexec_fn=default_signals)
         self.window = self.wait_window()
 
     def x(self, *args, check=True):
@@ -394,10 +422,10 @@ class Sway:
 class WaylandApp(Program):
     """One run of the editor as a native Wayland client of a Sway session."""
 
-    def __init__(self, sway, binary):
+    def __init__(self, sway, binary, extra_env=None):
         self.sway = sway
         self.home = sway.home
-        self.env = dict(sway.env, QT_QPA_PLATFORM="wayland")
+        self.env = dict(sway.env, QT_QPA_PLATFORM="wayland", **(extra_env or {}))
         self.stderr_path = os.path.join(sway.base, "stderr")
         with open(self.stderr_path, "wb") as err:
             self.proc = subprocess.Popen(sway.prefix + [binary], env=self.env, stdout=subprocess.DEVNULL, stderr=err)

@@ -8,8 +8,9 @@
 through Wayland: keys from wtype, the clipboard read by wl-paste, windows and
 the close box through sway. No X server runs."""
 import os
+import subprocess
 
-from harness import Sway, WaylandApp, check, expect, main, read_bytes
+from harness import HERE, Helper, Sway, WaylandApp, check, expect, main, read_bytes, wait_for
 
 FILE, TAGS = 0, 1
 HEAD = b"<HTML>\r\n<HEAD>\r\n<TITLE></TITLE>\r\n</HEAD>\r\n<BODY>\r\n<PRE>\r\n"
@@ -54,5 +55,39 @@ def test_a_session_on_wayland(binary, sway, artifacts):
         app.kill()
 
 
+def test_logout_held_back_while_modified(binary, sway, artifacts):
+    """No session manager asks a Wayland client before a logout: the desktop
+    portal is told to hold the logout back while there is unsaved text."""
+    bus = subprocess.Popen(sway.prefix + ["dbus-daemon", "--session", "--nofork", "--print-address=1"],
+                           env=sway.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    address = bus.stdout.readline().decode().strip()
+    env = dict(sway.env, DBUS_SESSION_BUS_ADDRESS=address)
+    portal = Helper(sway.prefix + ["/usr/bin/python3", os.path.join(HERE, "fake_portal.py")], env)
+    app = None
+    try:
+        portal.said("ready")
+        app = WaylandApp(sway, binary, extra_env={"DBUS_SESSION_BUS_ADDRESS": address})
+        held = "inhibit 1 保存されていない変更があります"  # 1: logout
+        # The text is modified from the start: emptied, it counts as changed.
+        portal.said(held)
+        app.menu(FILE, (0, "enter"))  # 新規作成: a change, but one inhibitor is enough
+        app.menu(FILE, (3, "enter"))  # 名前を付けて保存
+        app.wait_dialog()
+        app.shortcut("ctrl", "a")
+        app.type("held.html")
+        app.key("-k", "Return")
+        check(wait_for(lambda: read_bytes(os.path.join(app.home, "held.html"))), "saved")
+        portal.said("close")
+        app.type("x")
+        portal.said(held)
+        check(app.stderr() == "", f"the program wrote: {app.stderr()!r}")
+    finally:
+        if app:
+            app.kill()
+        portal.close()
+        bus.kill()
+        bus.wait()
+
+
 if __name__ == "__main__":
-    main([test_a_session_on_wayland], session=Sway)
+    main([test_a_session_on_wayland, test_logout_held_back_while_modified], session=Sway)

@@ -7,6 +7,7 @@
 // answer from scripts the test sets up.
 #include "platform/Browser.h"
 #include "platform/Clipboard.h"
+#include "platform/EndRequests.h"
 #include "platform/FileDialog.h"
 #include "platform/InputBox.h"
 #include "platform/Logout.h"
@@ -27,26 +28,14 @@ namespace mx::test {
 class FakeClipboard final : public platform::Clipboard {
 public:
     QString contents;
-    QString theirs; // non-empty: another program takes the clipboard right after each write
-    bool failSet = false;
-    bool failGet = false;
+    bool failSet = false; // another program keeps the clipboard
     QList<QString> sets; // every setText, in order
-    int gets = 0;
 
-    bool setText(const QString& value) override
+    void setText(const QString& value) override
     {
         sets << value;
-        if (failSet)
-            return false;
-        contents = theirs.isEmpty() ? value : theirs;
-        return true;
-    }
-    std::optional<QString> text() override
-    {
-        ++gets;
-        if (failGet)
-            return std::nullopt;
-        return contents;
+        if (!failSet)
+            contents = value;
     }
 };
 
@@ -186,6 +175,14 @@ private:
     platform::QtTextFiles real;
 };
 
+// Records whether the program holds a logout back.
+class FakeLogoutInhibitor final : public platform::LogoutInhibitor {
+public:
+    QList<bool> calls;
+    bool inhibited() const { return !calls.isEmpty() && calls.last(); }
+    void setInhibited(bool inhibited) override { calls << inhibited; }
+};
+
 // The fakes, owned together; the services refer to them, so the set is never copied.
 struct FakePlatform {
     FakePlatform() = default;
@@ -199,13 +196,17 @@ struct FakePlatform {
     FakeBrowser browser;
     FakeTextFiles files;
     FakeSession session;
+    platform::EndRequests endRequests; // a test emits endRequested() as a signal would
+    FakeLogoutInhibitor logoutInhibitor;
     platform::Platform services{.clipboard = clipboard,
                                 .dialog = dialog,
                                 .messages = messages,
                                 .input = input,
                                 .browser = browser,
                                 .files = files,
-                                .session = session};
+                                .session = session,
+                                .endRequests = endRequests,
+                                .logoutInhibitor = logoutInhibitor};
 };
 
 } // namespace mx::test
