@@ -16,7 +16,7 @@ namespace mx::bench {
 // The window refers to the services it owns, so it is never copied.
 struct BenchWindow {
     platform::QtPlatform platform;
-    MainWindow window{platform.services};
+    MainWindow window{platform.services()};
     QPlainTextEdit* edit = window.findChild<QPlainTextEdit*>();
     TextArea& text = window.textArea();
 
@@ -24,7 +24,7 @@ struct BenchWindow {
     BenchWindow(const BenchWindow&) = delete;
     BenchWindow& operator=(const BenchWindow&) = delete;
     // Leaves without the close question.
-    ~BenchWindow() { window.state().setModified(false); }
+    ~BenchWindow() { window.document().closing(); }
 };
 
 } // namespace mx::bench

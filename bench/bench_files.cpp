@@ -12,6 +12,8 @@
 #include "app/MainWindow.h"
 #include "core/TextArea.h"
 #include "document/FileCommands.h"
+#include "platform/FileDialog.h"
+#include "platform/MessageBox.h"
 #include "platform/QtPlatform.h"
 
 #include <QApplication>
@@ -34,9 +36,10 @@ namespace {
 class ScriptedDialog final : public mx::platform::FileDialog {
 public:
     QString answer;
+    QString startFolder() const override { return QString(); }
 
 protected:
-    std::optional<QString> run(const Request&) override { return answer; }
+    std::optional<QString> run(Mode, const mx::platform::FileDialogState&) override { return answer; }
 };
 
 // A benchmark must not stop at a modal box; it says what it would have shown.
@@ -89,12 +92,10 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    mx::platform::QtPlatform qt;
     ScriptedDialog dialog;
     PrintedMessages messages;
-    mx::platform::Platform services{qt.clipboard, dialog,   messages,       qt.input,
-                                    qt.browser,   qt.files, qt.endRequests, qt.logoutInhibitor};
-    mx::MainWindow window(services);
+    mx::platform::QtPlatform qt({.dialog = &dialog, .messages = &messages});
+    mx::MainWindow window(qt.services());
     window.show();
     QPlainTextEdit* edit = window.findChild<QPlainTextEdit*>();
     mx::Editor& editor = window.editor();
@@ -169,6 +170,6 @@ int main(int argc, char** argv)
         table);
     QTextStream out(stdout);
     out << "\nMemory while open\n" << memory.join(u'\n') << "\n";
-    window.state().setModified(false);
+    window.document().closing();
     return 0;
 }

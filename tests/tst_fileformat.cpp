@@ -105,6 +105,11 @@ private Q_SLOTS:
                                          << false << LineEnd::Lf << QByteArray();
         QTest::newRow("EUC-JP undeclared") << "<P>"_ba + kNihongoEuc + "</P>\n"_ba << u"<P>日本語</P>\r\n"_s
                                            << u"EUC-JP"_s << false << LineEnd::Lf << QByteArray();
+        // Valid in both, read apart: EUC-JP is tried first, as the
+        // half-width katakana of Windows Japanese rarely come in pairs.
+        QTest::newRow("EUC-JP kanji that Windows Japanese reads as katakana")
+            << "\xB1\xB2\xB3\xB4\r\n"_ba << u"\u6E26\u6168\r\n"_s << u"EUC-JP"_s << false << LineEnd::CrLf
+            << QByteArray();
         const QString extensions = u"①㈱髙﨑ⅰⅱ纊\uFFE4\r\n"_s;
         QTest::newRow("Windows Japanese extensions")
             << cp932(extensions) << extensions << u"windows-31j"_s << false << LineEnd::CrLf << QByteArray();

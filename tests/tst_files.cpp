@@ -4,6 +4,7 @@
 
 // Open, Save, Save As and show in browser in the real window, on real files
 // in a temporary folder, and the file layer where the system says no.
+#include "support/Designed.h"
 #include "support/WindowFixture.h"
 
 #include "core/FileFormat.h"
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
@@ -24,7 +26,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 using namespace mx::test;
-using mx::MenuItem;
+using mx::MenuId;
 using mx::platform::Icon;
 
 namespace {
@@ -61,13 +63,13 @@ void open(WindowFixture& f, const QString& path)
 QString enabledItems(WindowFixture& f)
 {
     QStringList on;
-    const std::pair<MenuItem, const char16_t*> items[] = {{MenuItem::Save, u"F3"},
-                                                          {MenuItem::SaveAs, u"F4"},
-                                                          {MenuItem::TagsMenu, u"M2"},
-                                                          {MenuItem::ShowInBrowser, u"IE"},
-                                                          {MenuItem::BasicTags, u"BASE"}};
+    const std::pair<MenuId, const char16_t*> items[] = {{MenuId::Save, u"F3"},
+                                                        {MenuId::SaveAs, u"F4"},
+                                                        {MenuId::TagsMenu, u"M2"},
+                                                        {MenuId::ShowInBrowser, u"IE"},
+                                                        {MenuId::BasicTags, u"BASE"}};
     for (const auto& [item, name] : items)
-        if (f.state().isEnabled(item))
+        if (f.document().isEnabled(item))
             on << QString::fromUtf16(name);
     return on.join(u' ');
 }
@@ -144,9 +146,9 @@ private Q_SLOTS:
             open(f, path);
             QCOMPARE(f.text().text(), text);
             QCOMPARE(f.window->windowTitle(), u"Marquetrix-"_s + path);
-            QVERIFY(f.state().isModified());
+            QVERIFY(f.document().isModified());
             f.trigger(u"F3"_s);
-            QVERIFY(!f.state().isModified());
+            QVERIFY(!f.document().isModified());
             QCOMPARE(Folder::get(path), bytes);
         }
         QVERIFY(f.fake.messages.shown.isEmpty());
@@ -158,22 +160,58 @@ private Q_SLOTS:
         Folder folder;
         const QString page = folder.put(u"page.html"_s, "x"_ba);
         WindowFixture f;
-        f.fake.dialog.fileName = u"left over"_s;
+        f.fake.dialog.leave({u"left over"_s, u"/elsewhere"_s, {u"x|*.x"_s, 0}});
         open(f, page);
         mx::document::saveDocumentAs(f.window->editor()); // cancelled
-        for (const auto& request : f.fake.dialog.requests) {
-            QCOMPARE(request.filter, u"Text(*.txt)|*.txt|HTML(*.htm)|*.htm|HTML(*.html)|*.html"_s);
-            QCOMPARE(request.filterIndex, 2);
-            QCOMPARE(request.initialFolder, QDir::homePath());
-        }
+        QCOMPARE(f.fake.dialog.requests[0].state.filter, designedFilter(u"F2"_s));
+        QCOMPARE(f.fake.dialog.requests[1].state.filter, designedFilter(u"F4"_s));
+        for (const auto& request : f.fake.dialog.requests)
+            QCOMPARE(request.state.folder, f.fake.dialog.startFolder());
         QCOMPARE(f.fake.dialog.requests[0].mode, mx::platform::FileDialog::Mode::Open);
-        QCOMPARE(f.fake.dialog.requests[0].fileName, u"left over"_s);
+        QCOMPARE(f.fake.dialog.requests[0].state.fileName, u"left over"_s);
         QCOMPARE(f.fake.dialog.requests[1].mode, mx::platform::FileDialog::Mode::Save);
-        QCOMPARE(f.fake.dialog.requests[1].fileName, QString()); // emptied after the read
+        QCOMPARE(f.fake.dialog.requests[1].state.fileName, QString()); // emptied after the read
 
         // A failed Open keeps the name for another try.
         open(f, folder.path(u"gone.html"_s));
-        QCOMPARE(f.fake.dialog.fileName, folder.path(u"gone.html"_s));
+        QCOMPARE(f.fake.dialog.fileName(), folder.path(u"gone.html"_s));
+    }
+
+    // What the dialog lists under the pair it opens on. Names here are
+    // case-sensitive, and a page saved as INDEX.HTM is still a page.
+    void dialogListsFiles_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("listed");
+        QTest::newRow("Open, page") << u"F2"_s << u"index.htm"_s << true;
+        QTest::newRow("Open, upper-case page") << u"F2"_s << u"INDEX.HTM"_s << true;
+        QTest::newRow("Open, not the selected pair") << u"F2"_s << u"index.html"_s << false;
+        QTest::newRow("Save As, upper-case page") << u"F4"_s << u"INDEX.HTM"_s << true;
+        QTest::newRow("frame entry, upper-case page") << u"FILES_fr"_s << u"MENU.HTM"_s << true;
+        QTest::newRow("frame entry, text") << u"FILES_fr"_s << u"memo.txt"_s << false;
+        QTest::newRow("link, any file") << u"J1"_s << u"ANY.THING"_s << true;
+        QTest::newRow("image, any file") << u"T2"_s << u"photo"_s << true;
+    }
+    void dialogListsFiles()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, name);
+        QFETCH(bool, listed);
+        WindowFixture f;
+        f.trigger(u"F1"_s); // every command in reach
+        f.trigger(command); // cancelled
+        QCOMPARE(f.fake.dialog.requests.size(), 1);
+        const mx::platform::FileFilter& filter = f.fake.dialog.requests[0].state.filter;
+        // Qt's form of a pair: "description (pattern pattern ...)".
+        const QString shown = mx::platform::nameFilters(filter.pairs).value(filter.selected);
+        const QStringList patterns = shown.mid(shown.lastIndexOf(u'(') + 1).chopped(1).split(u' ');
+        const bool matched = std::any_of(patterns.begin(), patterns.end(), [&](const QString& pattern) {
+            return QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern))
+                .match(name)
+                .hasMatch();
+        });
+        QCOMPARE(matched, listed);
     }
 
     void outcomes_data()
@@ -185,7 +223,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("modifiedBefore");
         QTest::addColumn<QString>("caption"); // the file in it afterwards
         QTest::addColumn<bool>("modified");
-        QTest::addColumn<QString>("on"); // enabled afterwards, all off before
+        QTest::addColumn<QString>("on"); // enabled afterwards; before, BASE alone
         QTest::addColumn<int>("messages");
 
         QTest::newRow("Open, html read") << u"F2"_s << true << u"page.html"_s << false << false
@@ -195,25 +233,25 @@ private Q_SLOTS:
         QTest::newRow("Open, TXT read") << u"F2"_s << false << u"MEMO.TXT"_s << false << false
                                         << u"MEMO.TXT"_s << true << u"F3 F4 M2 IE"_s << 0;
         QTest::newRow("Open, cancelled") << u"F2"_s << true << QString() << false << false << u"before.html"_s
-                                         << false << u"F3 F4 M2 IE"_s << 0;
+                                         << false << u"F3 F4 M2 IE BASE"_s << 0;
         QTest::newRow("Open, failed") << u"F2"_s << true << u"missing.html"_s << false << false
-                                      << u"before.html"_s << false << u"F3 F4 M2 IE"_s << 1;
+                                      << u"before.html"_s << false << u"F3 F4 M2 IE BASE"_s << 1;
         QTest::newRow("Save, written")
-            << u"F3"_s << true << QString() << false << true << u"before.html"_s << false << QString() << 0;
+            << u"F3"_s << true << QString() << false << true << u"before.html"_s << false << u"BASE"_s << 0;
         QTest::newRow("Save, failed")
-            << u"F3"_s << true << QString() << true << true << u"before.html"_s << true << QString() << 1;
+            << u"F3"_s << true << QString() << true << true << u"before.html"_s << true << u"BASE"_s << 1;
         QTest::newRow("Save, no file, written") << u"F3"_s << false << u"new.html"_s << false << true
-                                                << u"new.html"_s << false << u"F3 F4 M2"_s << 0;
+                                                << u"new.html"_s << false << u"F3 F4 M2 BASE"_s << 0;
         QTest::newRow("Save, no file, cancelled")
-            << u"F3"_s << false << QString() << false << true << QString() << true << u"F3 F4 M2"_s << 0;
+            << u"F3"_s << false << QString() << false << true << QString() << true << u"F3 F4 M2 BASE"_s << 0;
         QTest::newRow("Save As, written") << u"F4"_s << true << u"new.html"_s << false << true
-                                          << u"new.html"_s << false << u"F3 F4 M2"_s << 0;
+                                          << u"new.html"_s << false << u"F3 F4 M2 BASE"_s << 0;
         QTest::newRow("Save As, over a file") << u"F4"_s << false << u"page.html"_s << false << true
-                                              << u"page.html"_s << false << u"F3 F4 M2"_s << 0;
+                                              << u"page.html"_s << false << u"F3 F4 M2 BASE"_s << 0;
         QTest::newRow("Save As, cancelled") << u"F4"_s << true << QString() << false << true
-                                            << u"before.html"_s << true << u"F3 F4 M2"_s << 0;
+                                            << u"before.html"_s << true << u"F3 F4 M2 BASE"_s << 0;
         QTest::newRow("Save As, failed") << u"F4"_s << true << u"no folder/new.html"_s << false << true
-                                         << u"before.html"_s << true << u"F3 F4 M2"_s << 1;
+                                         << u"before.html"_s << true << u"F3 F4 M2 BASE"_s << 1;
     }
 
     // Enabling, caption and flag after each outcome; no question anywhere.
@@ -235,13 +273,12 @@ private Q_SLOTS:
         folder.put(u"memo.txt"_s, "memo\r\n"_ba);
         folder.put(u"MEMO.TXT"_s, "MEMO\r\n"_ba);
         WindowFixture f;
-        f.text().setText(u"typed"_s);
         if (hasFile)
-            f.state().setCurrentFile(folder.path(u"before.html"_s));
-        f.state().setEnabled({MenuItem::Save, MenuItem::SaveAs, MenuItem::TagsMenu, MenuItem::ShowInBrowser,
-                              MenuItem::BasicTags},
-                             false);
-        f.state().setModified(modifiedBefore);
+            f.document().written(folder.path(u"before.html"_s));
+        f.text().setText(u"typed"_s);
+        f.document().started(); // the menu items as at start-up, the text modified
+        if (!modifiedBefore)
+            f.markSaved();
         if (!answer.isEmpty())
             f.fake.dialog.answers.enqueue(folder.path(answer));
         if (writeFails)
@@ -257,7 +294,7 @@ private Q_SLOTS:
 
         QCOMPARE(f.window->windowTitle(),
                  caption.isEmpty() ? u"Marquetrix"_s : u"Marquetrix-"_s + folder.path(caption));
-        QCOMPARE(f.state().isModified(), modified);
+        QCOMPARE(f.document().isModified(), modified);
         // The desktop holds a logout back exactly while there is something to lose.
         QCOMPARE(f.fake.logoutInhibitor.inhibited(), modified);
         QCOMPARE(enabledItems(f), on);
@@ -285,7 +322,7 @@ private Q_SLOTS:
         f.trigger(u"F1"_s);
         f.trigger(command); // the dialog is cancelled
         QCOMPARE(f.fake.dialog.requests.size(), 1);
-        QVERIFY(f.state().isModified());
+        QVERIFY(f.document().isModified());
         QVERIFY(f.fake.browser.shown.isEmpty());
         f.fake.messages.answers.enqueue(mx::platform::Answer::No);
         QVERIFY(!f.window->close());
@@ -323,15 +360,15 @@ private Q_SLOTS:
         WindowFixture f;
         open(f, before);
         f.text().setText(u"edited\r\n"_s);
-        f.state().setModified(false); // as if just saved
+        f.markSaved();
         f.fake.files.failRead = failRead;
-        const mx::FileFormat format = f.state().fileFormat();
+        const mx::FileFormat format = f.document().fileFormat();
 
         open(f, folder.path(name));
         QCOMPARE(f.text().text(), u"edited\r\n"_s);
-        QCOMPARE(f.state().currentFile(), before);
-        QVERIFY(!f.state().isModified());
-        QVERIFY(f.state().fileFormat() == format);
+        QCOMPARE(f.document().currentFile(), before);
+        QVERIFY(!f.document().isModified());
+        QVERIFY(f.document().fileFormat() == format);
         QVERIFY(!f.text().isBusy());
         QCOMPARE(f.fake.messages.shown.size(), 1);
         QVERIFY(saysWhy(f.fake.messages.shown[0], folder.path(name), Icon::Critical));
@@ -363,7 +400,7 @@ private Q_SLOTS:
         const QString path = folder.put(u"mixed.html"_s, bytes);
         WindowFixture f;
         open(f, path);
-        QCOMPARE(f.state().currentFile(), path);
+        QCOMPARE(f.document().currentFile(), path);
         QCOMPARE(f.fake.messages.shown.size(), 1);
         QCOMPARE(f.fake.messages.shown[0].icon, Icon::Warning);
         QVERIFY(f.fake.messages.shown[0].text.contains(u"ISO-8859-1"_s));
@@ -381,7 +418,7 @@ private Q_SLOTS:
         f.text().replaceSelection(u"\u301C"_s); // WAVE DASH: Windows Japanese has only U+FF5E
         f.trigger(u"F3"_s);
         QCOMPARE(Folder::get(path), kSjisPage);
-        QVERIFY(f.state().isModified());
+        QVERIFY(f.document().isModified());
         QCOMPARE(f.fake.messages.shown.size(), 1);
         const ShownMessage& message = f.fake.messages.shown[0];
         QVERIFY(saysWhy(message, path, Icon::Warning));
@@ -429,7 +466,7 @@ private Q_SLOTS:
 
         QCOMPARE(Folder::get(path), old);
         QCOMPARE(QDir(disk).entryList(QDir::Files | QDir::Hidden), QStringList{u"page.html"_s});
-        QVERIFY(f.state().isModified());
+        QVERIFY(f.document().isModified());
         QCOMPARE(f.fake.messages.shown.size(), 1);
         QVERIFY(saysWhy(f.fake.messages.shown[0], path, Icon::Critical));
         QVERIFY(f.fake.messages.shown[0].text.contains(tmpfs ? u"空き容量"_s : u"大きすぎて"_s));
@@ -462,12 +499,12 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(path));
         f.trigger(u"F3"_s); // the folder is still there: the file is written anew
         QCOMPARE(Folder::get(path), "kept\r\n"_ba);
-        QVERIFY(!f.state().isModified());
+        QVERIFY(!f.document().isModified());
 
         f.text().setText(u"still kept\r\n"_s);
         QVERIFY(QDir(folder.path(u"sub"_s)).removeRecursively());
         f.trigger(u"F3"_s);
-        QVERIFY(f.state().isModified());
+        QVERIFY(f.document().isModified());
         QCOMPARE(f.text().text(), u"still kept\r\n"_s);
         QCOMPARE(f.fake.messages.shown.size(), 1);
         QVERIFY(f.fake.messages.shown[0].text.contains(u"フォルダーが見つかりません"_s));
@@ -526,10 +563,10 @@ private Q_SLOTS:
         f.trigger(u"F1"_s);
         f.fake.dialog.answers.enqueue(path);
         f.trigger(u"F4"_s);
-        QCOMPARE(f.state().caption(), u"Marquetrix-"_s + path);
+        QCOMPARE(f.document().caption(), u"Marquetrix-"_s + path);
         QCOMPARE(f.window->windowHandle()->title(), u"Marquetrix-"_s + path);
 
-        f.state().setCurrentFile(u"/a.htm"_s); // shorter than the old rule allowed
+        f.document().written(u"/a.htm"_s); // shorter than the old rule allowed
         QCOMPARE(f.window->windowHandle()->title(), u"Marquetrix-/a.htm"_s);
         f.fake.files.failWrite = u"x"_s;
         f.trigger(u"F3"_s);
@@ -566,8 +603,10 @@ private Q_SLOTS:
         Folder folder;
         WindowFixture f;
         f.trigger(u"F1"_s);
-        if (hasFile)
-            f.state().setCurrentFile(folder.put(u"page.html"_s, "old"_ba));
+        if (hasFile) {
+            f.document().written(folder.put(u"page.html"_s, "old"_ba));
+            f.document().changed();
+        }
         if (!answer.isEmpty())
             f.fake.dialog.answers.enqueue(folder.path(answer));
         if (writeFails)
@@ -577,7 +616,7 @@ private Q_SLOTS:
         f.trigger(u"IE"_s);
         QCOMPARE(f.fake.browser.shown,
                  shown.isEmpty() ? QList<QString>() : QList<QString>{folder.path(shown)});
-        QCOMPARE(f.state().isModified(), modified);
+        QCOMPARE(f.document().isModified(), modified);
         QCOMPARE(f.fake.messages.shown.size(), messages);
         if (!shown.isEmpty())
             QVERIFY(Folder::get(folder.path(shown)).startsWith("<HTML>"));

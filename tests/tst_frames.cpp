@@ -46,7 +46,7 @@ class TestFrames : public QObject {
         QCOMPARE(f.text().selectionLength(), length);
         QCOMPARE(f.fake.clipboard.contents, u"copied"_s);
         QVERIFY(f.fake.clipboard.sets.isEmpty());
-        QVERIFY(!f.state().isModified());
+        QVERIFY(!f.document().isModified());
         QCOMPARE(f.window->focusWidget(), edit(f));
         QVERIFY(!edit(f)->document()->isUndoAvailable());
     }
@@ -110,7 +110,7 @@ private Q_SLOTS:
         WindowFixture f;
         f.setText(before, start, length);
         edit(f)->document()->clearUndoRedoStacks();
-        f.state().setModified(false);
+        f.markSaved();
         f.fake.clipboard.contents = u"copied"_s;
         focusElsewhere(f);
 
@@ -124,7 +124,7 @@ private Q_SLOTS:
         QCOMPARE(f.text().selectionStart(), at + snippet.size());
         QCOMPARE(f.text().selectionLength(), 0);
         QCOMPARE(f.fake.clipboard.contents, snippet);
-        QVERIFY(f.state().isModified());
+        QVERIFY(f.document().isModified());
         QCOMPARE(f.window->focusWidget(), edit(f));
         QVERIFY(f.fake.messages.shown.isEmpty());
         edit(f)->undo();
@@ -143,10 +143,10 @@ private Q_SLOTS:
                               + kRows.mid(36) + kSkeleton.mid(kSkeleton.indexOf(u"<BODY>"_s) + 6);
         QCOMPARE(f.text().text(), twice);
         QCOMPARE(f.text().selectionStart(), kSkeleton.indexOf(u"<BODY>"_s) + 25 + kColsOpen.size());
-        f.state().setModified(false);
+        f.markSaved();
         f.trigger(u"ROWS_fr"_s);
         QCOMPARE(f.text().text(), twice);
-        QVERIFY(!f.state().isModified());
+        QVERIFY(!f.document().isModified());
         QCOMPARE(f.fake.clipboard.contents, kColsOpen);
     }
 
@@ -194,23 +194,23 @@ private Q_SLOTS:
         WindowFixture f;
         f.setText(before, start, length);
         edit(f)->document()->clearUndoRedoStacks();
-        f.state().setModified(false);
+        f.markSaved();
         f.fake.clipboard.contents = u"copied"_s;
-        f.fake.dialog.fileName = u"/left/over.htm"_s;
+        f.fake.dialog.leave({u"/left/over.htm"_s, {}, {}});
         focusElsewhere(f);
 
         f.trigger(u"TARGET_fr"_s);
 
         if (at < 0) {
             checkUnchanged(f, before, start, length);
-            QCOMPARE(f.fake.dialog.fileName, u"/left/over.htm"_s);
+            QCOMPARE(f.fake.dialog.fileName(), u"/left/over.htm"_s);
             return;
         }
         QCOMPARE(f.text().text(), before.left(at) + kBase + before.mid(at));
         QCOMPARE(f.text().selectionStart(), 0);
         QCOMPARE(f.text().selectionLength(), 0);
-        QCOMPARE(f.fake.dialog.fileName, QString());
-        QVERIFY(f.state().isModified());
+        QCOMPARE(f.fake.dialog.fileName(), QString());
+        QVERIFY(f.document().isModified());
         QCOMPARE(f.window->focusWidget(), edit(f));
         // No clipboard at all, and no word to the user.
         QCOMPARE(f.fake.clipboard.contents, u"copied"_s);

@@ -6,6 +6,7 @@
 // entry), the URL link and the fixed anchors, run from their menu rows.
 #include "core/ReferencedFile.h"
 #include "platform/FileDialog.h"
+#include "support/Designed.h"
 #include "support/WindowFixture.h"
 
 #include <QPlainTextEdit>
@@ -16,18 +17,8 @@ using namespace mx::test;
 
 namespace {
 
-// The filter lists written out again, so that a slip in the program's shows.
-const QString kLinkFilter =
-    u"すべて(*.*)|*.*|EXCEL(*.xls)|*.xls|Word(*.doc)|*.doc|一太郎8(*.jtd)|*.jtd|Text(*.txt)|*.txt|"
-    u"HTML(*.htm)|*.htm|HTML(*.html)|*.html|JPEG(*.jpg)|*.jpg|JPEG(*.jpeg)|*.jpeg|GIF(*.gif)|*.gif"_s;
-const QString kImageFilter = u"すべて(*.*)|*.*|JPEG(*.jpg)|*.jpg|JPEG(*.jpeg)|*.jpeg|GIF(*.gif)|*.gif"_s;
-const QString kFrameFilter =
-    u"HTML(*.htm)|*.htm|HTML(*.html)|*.html|すべて(*.*)|*.*|EXCEL(*.xls)|*.xls|Word(*.doc)|*.doc|"
-    u"一太郎8(*.jtd)|*.jtd|Text(*.txt)|*.txt|JPEG(*.jpg)|*.jpg|JPEG(*.jpeg)|*.jpeg|GIF(*.gif)|*.gif"_s;
-
 struct PickCommand {
     const char16_t* control;
-    const QString* filter;
     QString (*snippet)(const QString& link);
     qsizetype fixedLength; // the snippet's length besides the link
 };
@@ -46,9 +37,9 @@ QString frame(const QString& l)
 }
 
 const PickCommand kPickCommands[] = {
-    {u"J1", &kLinkFilter, link, 18},
-    {u"T2", &kImageFilter, image, 23},
-    {u"FILES_fr", &kFrameFilter, frame, 31},
+    {u"J1", link, 18},
+    {u"T2", image, 23},
+    {u"FILES_fr", frame, 31},
 };
 
 const QString kDoc = u"ab\r\ncd"_s;
@@ -61,9 +52,12 @@ QPlainTextEdit* edit(WindowFixture& f)
 // The dialog in the state other commands may have left it in.
 void disturbDialog(FakeFileDialog& dialog)
 {
-    dialog.filter = u"Text(*.txt)|*.txt"_s;
-    dialog.filterIndex = 2;
-    dialog.initialFolder = u"/somewhere/else"_s;
+    dialog.leave({dialog.fileName(), u"/somewhere/else"_s, {u"Text(*.txt)|*.txt"_s, 1}});
+}
+
+mx::platform::FileFilter filterOf(const PickCommand* command)
+{
+    return designedFilter(QString::fromUtf16(command->control));
 }
 
 } // namespace
@@ -81,7 +75,7 @@ class TestLinks : public QObject {
         QCOMPARE(f.text().selectionStart(), start + snippet.size());
         QCOMPARE(f.text().selectionLength(), 0);
         QCOMPARE(f.fake.clipboard.contents, snippet);
-        QVERIFY(f.state().isModified());
+        QVERIFY(f.document().isModified());
         QVERIFY(f.fake.messages.shown.isEmpty());
         edit(f)->undo();
         QCOMPARE(f.text().text(), kDoc);
@@ -158,11 +152,10 @@ private Q_SLOTS:
         QCOMPARE(f.fake.dialog.requests.size(), 1);
         const auto& request = f.fake.dialog.requests[0];
         QCOMPARE(request.mode, mx::platform::FileDialog::Mode::Open);
-        QCOMPARE(request.filter, *command->filter);
-        QCOMPARE(request.filterIndex, 1);
-        QCOMPARE(request.initialFolder, mx::platform::startFolder());
-        QCOMPARE(request.fileName, QString());
-        QCOMPARE(f.fake.dialog.fileName, QString());
+        QCOMPARE(request.state.filter, filterOf(command));
+        QCOMPARE(request.state.folder, f.fake.dialog.startFolder());
+        QCOMPARE(request.state.fileName, QString());
+        QCOMPARE(f.fake.dialog.fileName(), QString());
 
         const QString snippet = command->snippet(target);
         QCOMPARE(snippet.size(), command->fixedLength + target.size());
@@ -193,10 +186,9 @@ private Q_SLOTS:
         QCOMPARE(f.text().text(), first + second);
         QCOMPARE(f.fake.clipboard.sets, (QList<QString>{first, second}));
         QCOMPARE(f.fake.dialog.requests.size(), 2);
-        QCOMPARE(f.fake.dialog.requests[1].fileName, QString());
-        QCOMPARE(f.fake.dialog.requests[1].filter, *command->filter);
-        QCOMPARE(f.fake.dialog.requests[1].filterIndex, 1);
-        QCOMPARE(f.fake.dialog.requests[1].initialFolder, mx::platform::startFolder());
+        QCOMPARE(f.fake.dialog.requests[1].state.fileName, QString());
+        QCOMPARE(f.fake.dialog.requests[1].state.filter, filterOf(command));
+        QCOMPARE(f.fake.dialog.requests[1].state.folder, f.fake.dialog.startFolder());
         // Two steps, one each.
         edit(f)->undo();
         QCOMPARE(f.text().text(), first);
@@ -222,7 +214,7 @@ private Q_SLOTS:
         f.trigger(control);
         const QString first = command->snippet(u"/pics/a.gif"_s);
         QCOMPARE(f.text().text(), kDoc.left(4) + first + kDoc.mid(4));
-        QCOMPARE(f.fake.dialog.fileName, QString());
+        QCOMPARE(f.fake.dialog.fileName(), QString());
         QVERIFY(f.fake.messages.shown.isEmpty());
 
         f.trigger(control);

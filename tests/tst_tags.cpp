@@ -111,7 +111,7 @@ private Q_SLOTS:
         QCOMPARE(f.text().selectionStart(), start + snippet.size());
         QCOMPARE(f.text().selectionLength(), 0);
         QCOMPARE(f.fake.clipboard.contents, snippet);
-        QVERIFY(f.state().isModified());
+        QVERIFY(f.document().isModified());
         QVERIFY(f.fake.messages.shown.isEmpty());
 
         // One undo step takes it all back.
@@ -212,14 +212,14 @@ private Q_SLOTS:
         QFETCH(QString, committed);
         WindowFixture f;
         f.setText(u"ab"_s, 1);
-        f.state().setModified(false);
+        f.markSaved();
         f.compose(u"漢字"_s, ImAnswer(answer));
         f.trigger(control);
 
         QCOMPARE(f.text().text(), text);
         QCOMPARE(f.shownComposition(), QString());
         QCOMPARE(f.text().selectionStart(), text.size() - 1);
-        QVERIFY(f.state().isModified());
+        QVERIFY(f.document().isModified());
         // Nothing arrives late.
         QTest::qWait(100);
         QCOMPARE(f.text().text(), text);

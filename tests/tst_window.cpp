@@ -4,6 +4,7 @@
 
 // The window as the user first gets it, its menu tree, enabling, New and basic
 // tags, the close request, help and version.
+#include "support/Designed.h"
 #include "support/WindowFixture.h"
 
 #include "Version.h"
@@ -13,12 +14,13 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace mx::test;
-using mx::MenuItem;
+using mx::MenuId;
 using mx::platform::Answer;
 using mx::platform::Buttons;
 using mx::platform::Icon;
@@ -38,18 +40,8 @@ const QList<Row>& designedTree()
 {
     static const QList<Row> rows = [] {
         QList<Row> read;
-        QFile file(QStringLiteral(MX_TEST_DATA "/menu-tree.tsv"));
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-            qFatal("cannot read %s", qPrintable(file.fileName()));
-        while (!file.atEnd()) {
-            const QString line = QString::fromUtf8(file.readLine()).chopped(1);
-            if (line.startsWith(u'#') || line.isEmpty())
-                continue;
-            const QStringList fields = line.split(u'\t');
-            if (fields.size() != 4)
-                qFatal("bad menu tree row: %s", qPrintable(line));
+        for (const QStringList& fields : designedRows(u"menu-tree.tsv"_s, 4))
             read << Row{fields[0], fields[1], fields[2], fields[3] == u"on"};
-        }
         return read;
     }();
     return rows;
@@ -76,12 +68,12 @@ const QString kSkeleton =
 class TestWindow : public QObject {
     Q_OBJECT
 
-    static QMap<MenuItem, bool> enabledStates(WindowFixture& f)
+    static QMap<MenuId, bool> enabledStates(WindowFixture& f)
     {
-        QMap<MenuItem, bool> states;
-        for (MenuItem item : {MenuItem::Save, MenuItem::SaveAs, MenuItem::TagsMenu, MenuItem::ShowInBrowser,
-                              MenuItem::BasicTags})
-            states[item] = f.state().isEnabled(item);
+        QMap<MenuId, bool> states;
+        for (MenuId item :
+             {MenuId::Save, MenuId::SaveAs, MenuId::TagsMenu, MenuId::ShowInBrowser, MenuId::BasicTags})
+            states[item] = f.document().isEnabled(item);
         return states;
     }
 
@@ -101,19 +93,19 @@ private Q_SLOTS:
     {
         WindowFixture f;
         QCOMPARE(f.text().text(), QString());
-        QVERIFY(f.state().isModified());
+        QVERIFY(f.document().isModified());
         QCOMPARE(f.window->windowTitle(), u"Marquetrix"_s);
-        const QMap<MenuItem, bool> expected{{MenuItem::Save, false},
-                                            {MenuItem::SaveAs, false},
-                                            {MenuItem::TagsMenu, false},
-                                            {MenuItem::ShowInBrowser, false},
-                                            {MenuItem::BasicTags, true}};
+        const QMap<MenuId, bool> expected{{MenuId::Save, false},
+                                          {MenuId::SaveAs, false},
+                                          {MenuId::TagsMenu, false},
+                                          {MenuId::ShowInBrowser, false},
+                                          {MenuId::BasicTags, true}};
         QCOMPARE(enabledStates(f), expected);
         for (const Row& row : designedTree())
-            QCOMPARE(f.window->action(row.control)->isEnabled(), row.enabledAtStart);
+            QCOMPARE(f.window->action(WindowFixture::idOf(row.control))->isEnabled(), row.enabledAtStart);
         // Nothing under the disabled Tags menu can be reached, whatever its own state.
-        QVERIFY(!f.window->isReachable(u"BASE"_s));
-        QVERIFY(f.window->isReachable(u"F1"_s));
+        QVERIFY(!f.window->isReachable(mx::MenuId::BasicTags));
+        QVERIFY(f.window->isReachable(mx::MenuId::New));
         QVERIFY(f.fake.messages.shown.isEmpty());
     }
 
@@ -132,6 +124,11 @@ private Q_SLOTS:
         const int dpi = f.window->logicalDpiX();
         QCOMPARE(edit->size(), QSize(qRound(7290 * dpi / 1440.0), qRound(5685 * dpi / 1440.0)));
         QVERIFY(!f.window->windowIcon().isNull());
+        // Centred on the screen, its frame included.
+        const QRect screen = f.window->screen()->geometry();
+        const QRect frame = f.window->frameGeometry();
+        QCOMPARE(frame.x() - screen.x(), (screen.width() - frame.width()) / 2);
+        QCOMPARE(frame.y() - screen.y(), (screen.height() - frame.height()) / 2);
         // Resizing keeps the text area over the whole client area.
         f.window->resize(700, 500);
         QCoreApplication::processEvents();
@@ -144,31 +141,30 @@ private Q_SLOTS:
         WindowFixture f;
         QTest::keyClicks(f.window->findChild<QPlainTextEdit*>(), u"abc"_s);
         QCOMPARE(f.text().text(), u"abc"_s);
-        const QMap<MenuItem, bool> expected{{MenuItem::Save, false},
-                                            {MenuItem::SaveAs, false},
-                                            {MenuItem::TagsMenu, true},
-                                            {MenuItem::ShowInBrowser, false},
-                                            {MenuItem::BasicTags, true}};
+        const QMap<MenuId, bool> expected{{MenuId::Save, false},
+                                          {MenuId::SaveAs, false},
+                                          {MenuId::TagsMenu, true},
+                                          {MenuId::ShowInBrowser, false},
+                                          {MenuId::BasicTags, true}};
         QCOMPARE(enabledStates(f), expected);
-        QVERIFY(f.window->isReachable(u"BASE"_s));
+        QVERIFY(f.window->isReachable(mx::MenuId::BasicTags));
     }
 
     void newLaysDownSkeleton()
     {
         WindowFixture f;
         f.setText(u"old"_s);
-        f.state().setCurrentFile(u"/home/u/page.html"_s);
-        f.state().setModified(false);
+        f.document().written(u"/home/u/page.html"_s);
         f.trigger(u"F1"_s);
         QCOMPARE(f.text().text(), kSkeleton);
         QCOMPARE(f.window->windowTitle(), u"Marquetrix"_s);
-        QCOMPARE(f.state().currentFile(), QString());
-        QVERIFY(f.state().isModified());
-        const QMap<MenuItem, bool> expected{{MenuItem::Save, true},
-                                            {MenuItem::SaveAs, true},
-                                            {MenuItem::TagsMenu, true},
-                                            {MenuItem::ShowInBrowser, true},
-                                            {MenuItem::BasicTags, false}};
+        QCOMPARE(f.document().currentFile(), QString());
+        QVERIFY(f.document().isModified());
+        const QMap<MenuId, bool> expected{{MenuId::Save, true},
+                                          {MenuId::SaveAs, true},
+                                          {MenuId::TagsMenu, true},
+                                          {MenuId::ShowInBrowser, true},
+                                          {MenuId::BasicTags, false}};
         QCOMPARE(enabledStates(f), expected);
         f.window->findChild<QPlainTextEdit*>()->undo();
         QCOMPARE(f.text().text(), u"old"_s);
@@ -194,17 +190,16 @@ private Q_SLOTS:
         QFETCH(QString, after);
         WindowFixture f;
         f.setText(before);
-        f.state().setEnabled(MenuItem::TagsMenu, true);
-        f.state().setCurrentFile(u"/tmp/memo.txt"_s);
+        f.document().written(u"/tmp/memo.txt"_s);
         f.trigger(u"BASE"_s);
         QCOMPARE(f.text().text(), after);
         QCOMPARE(f.text().selectionStart(), 0);
         QCOMPARE(f.window->windowTitle(), u"Marquetrix-/tmp/memo.txt"_s);
-        const QMap<MenuItem, bool> expected{{MenuItem::Save, true},
-                                            {MenuItem::SaveAs, true},
-                                            {MenuItem::TagsMenu, true},
-                                            {MenuItem::ShowInBrowser, true},
-                                            {MenuItem::BasicTags, true}};
+        const QMap<MenuId, bool> expected{{MenuId::Save, true},
+                                          {MenuId::SaveAs, true},
+                                          {MenuId::TagsMenu, true},
+                                          {MenuId::ShowInBrowser, true},
+                                          {MenuId::BasicTags, true}};
         QCOMPARE(enabledStates(f), expected);
         f.window->findChild<QPlainTextEdit*>()->undo();
         QCOMPARE(f.text().text(), before);
@@ -268,8 +263,9 @@ private Q_SLOTS:
         QFETCH(bool, closed);
         WindowFixture f;
         f.setText(u"keep me"_s);
-        f.state().setCurrentFile(u"/tmp/a.html"_s);
-        f.state().setModified(modified);
+        f.document().written(u"/tmp/a.html"_s);
+        if (modified)
+            f.document().changed();
         for (const QString& answer : answers.split(u' ', Qt::SkipEmptyParts))
             f.fake.messages.answers.enqueue(answer == u"Yes" ? Answer::Yes : Answer::No);
         FakeLogout session;
@@ -279,12 +275,12 @@ private Q_SLOTS:
             } else if (step == u"exit") {
                 f.trigger(u"F5"_s);
             } else if (step == u"logout") {
-                f.window->answerLogout(session);
+                f.fake.session.logout(session);
             } else if (step == u"quit") {
                 QEvent quit(QEvent::Quit);
                 QCoreApplication::sendEvent(qApp, &quit);
             } else if (step == u"close+logout") {
-                f.fake.messages.whileShowing = [&] { f.window->answerLogout(session); };
+                f.fake.messages.whileShowing = [&] { f.fake.session.logout(session); };
                 f.window->close();
             } else if (step == u"signal") {
                 Q_EMIT f.fake.endRequests.endRequested();
@@ -304,7 +300,7 @@ private Q_SLOTS:
         QCOMPARE(f.window->isVisible(), !closed);
         if (!closed) {
             QCOMPARE(f.text().text(), u"keep me"_s);
-            QCOMPARE(f.state().isModified(), modified);
+            QCOMPARE(f.document().isModified(), modified);
             QCOMPARE(f.fake.logoutInhibitor.inhibited(), modified);
             QCOMPARE(f.window->windowTitle(), u"Marquetrix-/tmp/a.html"_s);
         }
@@ -322,7 +318,7 @@ private Q_SLOTS:
     {
         WindowFixture f;
         f.setText(u"abc"_s, 1, 1);
-        f.state().setModified(false);
+        f.markSaved();
         f.trigger(u"Help"_s);
         f.trigger(u"Ver"_s);
         QCOMPARE(f.fake.messages.shown.size(), 2);
@@ -350,7 +346,7 @@ private Q_SLOTS:
         QCOMPARE(f.text().text(), u"abc"_s);
         QCOMPARE(f.text().selectionStart(), 1);
         QCOMPARE(f.text().selectionLength(), 1);
-        QVERIFY(!f.state().isModified());
+        QVERIFY(!f.document().isModified());
     }
 
     void disabledTagsMenuStopsDirectTriggers()

@@ -12,7 +12,6 @@
 #include "platform/EndRequests.h"
 #include "platform/Logout.h"
 #include "platform/Platform.h"
-#include "platform/QtPlatform.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -21,8 +20,6 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QScreen>
-#include <QSessionManager>
-#include <QSet>
 #include <QShortcut>
 
 using namespace Qt::Literals::StringLiterals;
@@ -57,15 +54,7 @@ QFont editorFont()
     return font;
 }
 
-// There is no session to restore: a desktop that restores sessions must not
-// start an empty editor at the next login.
-void neverRestart(QSessionManager& manager)
-{
-    manager.setRestartHint(QSessionManager::RestartNever);
-}
-
-} // namespace
-
+// What to hand setWindowTitle so that the window shows the caption as it is.
 QString windowTitleFor(const QString& caption)
 {
     // Qt takes "[*]" for the modified mark's place and shows "[*][*]" as "[*]";
@@ -75,12 +64,14 @@ QString windowTitleFor(const QString& caption)
     return title;
 }
 
+} // namespace
+
 MainWindow::MainWindow(platform::Platform& platform, QWidget* parent)
     : QMainWindow(parent), edit_(new TextEdit(this)),
-      text_(new TextArea(edit_, this)), editor_{state_, *text_, platform}
+      text_(new TextArea(edit_, this)), editor_{document_, *text_, platform}
 {
     setObjectName(u"Form1"_s);
-    setWindowTitle(windowTitleFor(state_.caption()));
+    setWindowTitle(windowTitleFor(document_.caption()));
     // Compiled in rather than read through Qt's image readers, whose start
     // costs more than the rest of the window.
     setWindowIcon(QIcon(QPixmap(marquetrix)));
@@ -98,21 +89,18 @@ MainWindow::MainWindow(platform::Platform& platform, QWidget* parent)
     // The desktop's key for the menus: none of them has an access key.
     new QShortcut(Qt::Key_F10, this, [bar] { bar->openFirstMenu(); });
 
-    connect(text_, &TextArea::changed, &state_, &EditorState::textChanged);
-    connect(&state_, &EditorState::captionChanged, this,
+    connect(text_, &TextArea::changed, &document_, &Document::changed);
+    connect(&document_, &Document::captionChanged, this,
             [this](const QString& caption) { setWindowTitle(windowTitleFor(caption)); });
-    connect(&state_, &EditorState::enabledChanged, this, &MainWindow::mirrorEnabled);
-    connect(&state_, &EditorState::closeRequested, this, &QWidget::close);
+    connect(&document_, &Document::enabledChanged, this, &MainWindow::mirrorEnabled);
+    connect(&document_, &Document::closeRequested, this, &QWidget::close);
     connect(&platform.endRequests, &platform::EndRequests::endRequested, this, &MainWindow::answerEndRequest);
     // Where no session manager will ask before a logout, the desktop holds
     // it back while there is something to lose.
-    connect(&state_, &EditorState::modifiedChanged, this,
+    connect(&document_, &Document::modifiedChanged, this,
             [&platform](bool modified) { platform.logoutInhibitor.setInhibited(modified); });
-    connect(qApp, &QGuiApplication::commitDataRequest, this, &MainWindow::commitData);
-    connect(qApp, &QGuiApplication::saveStateRequest, this, &neverRestart);
+    platform.session.onLogout([this](platform::Logout& logout) { answerLogout(editor_, logout); });
     qApp->installEventFilter(this);
-    // What the user agreed to lose is what was there then.
-    connect(text_, &TextArea::changed, this, [this] { logoutAgreed_ = false; });
 
     const int dpiX = logicalDpiX();
     const int dpiY = logicalDpiY();
@@ -120,57 +108,59 @@ MainWindow::MainWindow(platform::Platform& platform, QWidget* parent)
            twipsToPixels(kClientHeightTwips, dpiY) + menuBar()->sizeHint().height());
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    editor_.platform.session.onLogout({});
+}
 
 void MainWindow::buildMenus()
 {
     const std::vector<MenuEntry>& tree = menuTree();
-    QSet<QString> submenus;
+    std::array<bool, kMenuIdCount> submenu{};
     for (const MenuEntry& entry : tree)
-        if (!entry.parent.isEmpty())
-            submenus.insert(entry.parent);
+        if (entry.parent)
+            submenu[std::size_t(*entry.parent)] = true;
 
-    QHash<QString, QMenu*> menus;
+    std::array<QMenu*, kMenuIdCount> menus{};
     for (const MenuEntry& entry : tree) {
-        parents_.insert(entry.control, entry.parent);
-        QMenu* parent = menus.value(entry.parent);
+        QMenu* parent = entry.parent ? menus[std::size_t(*entry.parent)] : nullptr;
         QAction* action = nullptr;
         if (entry.isSeparator()) {
             action = parent->addSeparator();
-        } else if (submenus.contains(entry.control)) {
+        } else if (submenu[std::size_t(entry.id)]) {
             QMenu* menu = parent ? parent->addMenu(entry.caption) : menuBar()->addMenu(entry.caption);
             menu->setObjectName(entry.control);
-            menus.insert(entry.control, menu);
+            menus[std::size_t(entry.id)] = menu;
             action = menu->menuAction();
         } else {
             action = parent->addAction(entry.caption);
             connect(action, &QAction::triggered, this, [this, &entry] { run(entry); });
         }
         action->setObjectName(entry.control);
-        actions_.insert(entry.control, action);
+        actions_[std::size_t(entry.id)] = action;
     }
 }
 
-bool MainWindow::isReachable(const QString& control) const
+bool MainWindow::isReachable(MenuId item) const
 {
-    for (QString at = control; !at.isEmpty(); at = parents_.value(at)) {
-        const QAction* action = actions_.value(at);
+    for (std::optional<MenuId> at = item; at; at = menuTree()[std::size_t(*at)].parent) {
+        const QAction* action = actions_[std::size_t(*at)];
         if (!action || !action->isEnabled())
             return false;
     }
     return true;
 }
 
-void MainWindow::trigger(const QString& control)
+void MainWindow::trigger(MenuId item)
 {
-    if (QAction* action = actions_.value(control))
+    if (QAction* action = actions_[std::size_t(item)])
         action->trigger();
 }
 
 void MainWindow::run(const MenuEntry& entry)
 {
     // A disabled menu hides its commands; a direct trigger must not slip past it.
-    if (!entry.handler || !isReachable(entry.control))
+    if (!entry.handler || !isReachable(entry.id))
         return;
     // A menu opened with the mouse takes the focus, and the input method
     // commits what it was composing on the way. A command triggered without a
@@ -180,9 +170,9 @@ void MainWindow::run(const MenuEntry& entry)
     entry.handler(editor_);
 }
 
-void MainWindow::mirrorEnabled(MenuItem item, bool on)
+void MainWindow::mirrorEnabled(MenuId item, bool on)
 {
-    if (QAction* action = actions_.value(controlOf(item)))
+    if (QAction* action = actions_[std::size_t(item)])
         action->setEnabled(on);
 }
 
@@ -243,83 +233,26 @@ void MainWindow::moveEvent(QMoveEvent* event)
 
 void MainWindow::startWithEmptyText()
 {
-    // Emptying counts as a change, even of a text area that holds nothing
-    // yet: the window is "modified" before the user types anything, so
-    // closing it at once still asks. Tags stay off until the first change of
-    // the user's own.
-    text_->load(QString());
-    state_.setEnabled({MenuItem::Save, MenuItem::SaveAs, MenuItem::TagsMenu, MenuItem::ShowInBrowser}, false);
+    // The text area holds nothing yet; the document counts it as emptied.
+    document_.started();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    if (closing_) {
-        event->accept();
-        return;
-    }
-    // Exit chosen again while the question is up starts no second closing.
-    if (asking_) {
-        event->ignore();
-        return;
-    }
-    asking_ = true;
-    const bool mayClose = confirmClose(editor_);
-    asking_ = false;
-    if (!mayClose) {
-        event->ignore();
-        return;
-    }
-    closing_ = true;
-    event->accept();
-}
-
-void MainWindow::answerLogout(platform::Logout& logout)
-{
-    // A Yes counts for one logout only: the one that asks now.
-    logoutAgreed_ = false;
-    if (closing_ || !state_.isModified())
-        return;
-    bool mayClose = false;
-    if (asking_) {
-        // The question is already up, from the close box or Exit: its answer
-        // is the answer, and the user sees one box.
-        mayClose = editor_.platform.messages.awaitShowingAnswer() == platform::Answer::Yes;
-    } else {
-        // Without leave to ask, the logout goes on as if nothing had changed,
-        // and the close that ends the program asks.
-        if (!logout.allowsInteraction())
-            return;
-        asking_ = true;
-        mayClose = confirmClose(editor_);
-        asking_ = false;
-    }
-    if (!mayClose) {
-        // Cancel alone: a release first would tell the session manager to go on.
-        logout.cancel();
-        return;
-    }
-    logoutAgreed_ = true;
-    logout.release();
+    event->setAccepted(closeRequested(editor_));
 }
 
 void MainWindow::answerEndRequest()
 {
     // The user may be looking elsewhere when a signal comes: the question
     // comes to the front with its window.
-    if (state_.isModified() && !closing_ && !asking_) {
+    if (document_.isModified() && !document_.isClosing() && !document_.isAsking()) {
         if (isMinimized())
             showNormal();
         raise();
         activateWindow();
     }
     close();
-}
-
-void MainWindow::commitData(QSessionManager& manager)
-{
-    neverRestart(manager);
-    platform::QtLogout logout(manager);
-    answerLogout(logout);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
@@ -329,11 +262,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         && asksForAccessKey(*static_cast<QKeyEvent*>(event)))
         return true;
     // Once every program has agreed, the session manager ends the program
-    // with a Quit, which closes the window: the Yes given for this logout
-    // stands for that close. A logout that was cancelled sends none, so the
-    // next close asks again.
-    if (watched == qApp && event->type() == QEvent::Quit && logoutAgreed_)
-        closing_ = true;
+    // with a Quit, which closes the window.
+    if (watched == qApp && event->type() == QEvent::Quit)
+        quitArrived(document_);
     return QMainWindow::eventFilter(watched, event);
 }
 

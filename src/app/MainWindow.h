@@ -4,25 +4,21 @@
 
 #pragma once
 #include "MenuTable.h"
+#include "core/Document.h"
 #include "core/Editor.h"
-#include "core/EditorState.h"
 
-#include <QHash>
 #include <QMainWindow>
 
+#include <array>
+
 class QPlainTextEdit;
-class QSessionManager;
 
 namespace mx {
 
 namespace platform {
-class Logout;
 struct Platform;
-} // namespace platform
+}
 class TextArea;
-
-// What to hand setWindowTitle so that the window shows the caption as it is.
-QString windowTitleFor(const QString& caption);
 
 // The one window: a menu bar over the text area.
 class MainWindow : public QMainWindow {
@@ -31,18 +27,15 @@ public:
     explicit MainWindow(platform::Platform& platform, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    EditorState& state() { return state_; }
+    Document& document() { return document_; }
     TextArea& textArea() { return *text_; }
     Editor& editor() { return editor_; }
-    // The action of a command, or the menu action of a submenu, by control name.
-    QAction* action(const QString& control) const { return actions_.value(control); }
+    // The action of a command or separator, or the menu action of a submenu.
+    QAction* action(MenuId item) const { return actions_[std::size_t(item)]; }
     // Whether a command can be reached: it and every menu above it enabled.
-    bool isReachable(const QString& control) const;
+    bool isReachable(MenuId item) const;
     // Runs a command as its menu item would, if it can be reached.
-    void trigger(const QString& control);
-    // The session is ending (logout, shutdown): asks the close question if
-    // the text has changed, and stops the logout on No.
-    void answerLogout(platform::Logout& logout);
+    void trigger(MenuId item);
 
     void setVisible(bool visible) override;
 
@@ -58,22 +51,17 @@ private:
     void centreOnScreen();
     void startWithEmptyText();
     void finishTextArea();
-    void commitData(QSessionManager& manager);
     // Asked to end from outside the window (a signal): as its close box.
     void answerEndRequest();
-    void mirrorEnabled(MenuItem item, bool on);
+    void mirrorEnabled(MenuId item, bool on);
 
     QPlainTextEdit* edit_;
     TextArea* text_;
-    EditorState state_;
+    Document document_;
     Editor editor_;
-    QHash<QString, QAction*> actions_;
-    QHash<QString, QString> parents_;
+    std::array<QAction*, kMenuIdCount> actions_{};
     bool shown_ = false;
     bool awaitingFrame_ = false; // centred before the window manager framed it
-    bool asking_ = false; // a close request is showing its question
-    bool closing_ = false; // the user agreed; no second question
-    bool logoutAgreed_ = false; // Yes to the logout under way
 };
 
 } // namespace mx

@@ -3,34 +3,34 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #pragma once
-#include "core/EditorState.h"
+#include "core/Editor.h"
+#include "core/MenuId.h"
 
 #include <QString>
-#include <functional>
+#include <optional>
 #include <vector>
 
 namespace mx {
 
-struct Editor;
-
-using Handler = std::function<void(Editor&)>;
-
 // One row of the menu tree. Rows come in menu order; a row whose caption is
 // "-" is a separator, a row that other rows name as parent is a submenu, and
 // every other row is a command with its handler. The control name is the
-// item's name in the design and its objectName.
+// item's name in the design and its objectName; the code names the item by
+// its id.
 struct MenuEntry {
+    MenuId id;
     QString control;
-    QString parent; // empty: on the menu bar
+    std::optional<MenuId> parent; // none: on the menu bar
     QString caption;
     Handler handler;
 
     bool isSeparator() const { return caption == QLatin1String("-"); }
 };
 
+// The whole tree, by id (menuTree()[std::size_t(id)] is the row of id). It is
+// checked when first asked for, in every build type: a row that names an
+// unknown parent or repeats a control name, a command without its handler, or
+// a tag table row without its menu row stops the program.
 const std::vector<MenuEntry>& menuTree();
-
-// The control name of an item whose enabled state the commands change.
-QString controlOf(MenuItem item);
 
 } // namespace mx

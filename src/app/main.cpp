@@ -4,6 +4,7 @@
 
 #include "Accessibility.h"
 #include "MainWindow.h"
+#include "core/Document.h"
 #include "platform/QtPlatform.h"
 
 #include <QApplication>
@@ -16,7 +17,7 @@ using namespace Qt::Literals::StringLiterals;
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(u"Marquetrix"_s);
+    QApplication::setApplicationName(mx::kProgramName);
     QApplication::setDesktopFileName(u"marquetrix"_s);
     mx::describeApplication();
 
@@ -28,7 +29,7 @@ int main(int argc, char* argv[])
         QApplication::installTranslator(&qtTranslations);
 
     mx::platform::QtPlatform platform;
-    mx::MainWindow window(platform.services);
+    mx::MainWindow window(platform.services());
     window.show();
     return QApplication::exec();
 }

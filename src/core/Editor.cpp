@@ -4,7 +4,7 @@
 
 #include "Editor.h"
 
-#include "EditorState.h"
+#include "Document.h"
 #include "platform/Platform.h"
 
 namespace mx {

@@ -5,6 +5,8 @@
 #pragma once
 #include "platform/MessageBox.h"
 
+#include <functional>
+
 class QString;
 
 namespace mx {
@@ -12,15 +14,15 @@ namespace mx {
 namespace platform {
 struct Platform;
 }
-class EditorState;
+class Document;
 class TextArea;
 
-// Everything a command may touch: the window's state, its text area, and the
-// desktop around it. It only refers to what the window owns, so it is never
+// Everything a command may touch: the document, the text area that holds its
+// text, and the desktop around it. It only refers to what the window owns, so it is never
 // copied.
 struct Editor {
-    Editor(EditorState& state, TextArea& text, platform::Platform& platform)
-        : state(state), text(text), platform(platform)
+    Editor(Document& document, TextArea& text, platform::Platform& platform)
+        : document(document), text(text), platform(platform)
     {
     }
     Editor(const Editor&) = delete;
@@ -29,9 +31,12 @@ struct Editor {
     // A message box over the window, with the program's name as its title.
     void tell(const QString& message, platform::Icon icon) const;
 
-    EditorState& state;
+    Document& document;
     TextArea& text;
     platform::Platform& platform;
 };
+
+// What a menu command runs.
+using Handler = std::function<void(Editor&)>;
 
 } // namespace mx

@@ -9,7 +9,38 @@
 #include "platform/FileDialog.h"
 #include "platform/Platform.h"
 
+#include <QStringList>
+
+using namespace Qt::Literals::StringLiterals;
+
 namespace mx {
+
+namespace {
+
+struct Kind {
+    const char16_t* name;
+    const char16_t* pattern;
+};
+
+// By FileKind. Each pair is the name with its pattern, then the pattern.
+constexpr Kind kKinds[] = {
+    {u"すべて", u"*.*"},  {u"EXCEL", u"*.xls"}, {u"Word", u"*.doc"},  {u"一太郎8", u"*.jtd"},
+    {u"Text", u"*.txt"},  {u"HTML", u"*.htm"},  {u"HTML", u"*.html"}, {u"JPEG", u"*.jpg"},
+    {u"JPEG", u"*.jpeg"}, {u"GIF", u"*.gif"},
+};
+
+} // namespace
+
+QString filterPairs(std::initializer_list<FileKind> kinds)
+{
+    QStringList pairs;
+    for (const FileKind kind : kinds) {
+        const Kind& k = kKinds[std::size_t(kind)];
+        const QString pattern = QString::fromUtf16(k.pattern);
+        pairs << QString::fromUtf16(k.name) + u'(' + pattern + u')' << pattern;
+    }
+    return pairs.join(u'|');
+}
 
 QString linkForm(const QString& path)
 {
@@ -30,23 +61,15 @@ QString linkForm(const QString& path)
     return link;
 }
 
-QString pickReferencedFile(Editor& editor, const QString& filter)
+void insertReferencedFile(Editor& editor, std::initializer_list<FileKind> kinds,
+                          QString (*snippet)(const QString& link))
 {
     platform::FileDialog& dialog = editor.platform.dialog;
     // Open and Save As share the dialog; nothing of theirs may steer a pick.
-    dialog.filter = filter;
-    dialog.filterIndex = 1;
-    dialog.initialFolder = platform::startFolder();
+    dialog.prepare({filterPairs(kinds), 0});
     dialog.showOpen();
-    return linkForm(dialog.fileName);
-}
-
-void insertReferencedFile(Editor& editor, const QString& filter, QString (*snippet)(const QString& link))
-{
-    const QString link = pickReferencedFile(editor, filter);
-    insertSnippet(editor, snippet(link));
-    // Cancel keeps the name, so a name left here would come back on the next Cancel.
-    editor.platform.dialog.fileName.clear();
+    insertSnippet(editor, snippet(linkForm(dialog.fileName())));
+    dialog.forgetNameAfterUse();
 }
 
 } // namespace mx

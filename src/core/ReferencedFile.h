@@ -5,9 +5,17 @@
 #pragma once
 #include <QString>
 
+#include <initializer_list>
+
 namespace mx {
 
 struct Editor;
+
+// The kinds of file the dialogs offer, each one pair of the dialog's list.
+enum class FileKind { All, Excel, Word, Ichitaro, Text, Htm, Html, Jpg, Jpeg, Gif };
+
+// The dialog's list, "description|pattern|...", of the kinds in that order.
+QString filterPairs(std::initializer_list<FileKind> kinds);
 
 // A path as it goes between the quotes of a tag. The characters that would
 // end the quotes, cut the path short, start an escape or a character
@@ -17,14 +25,11 @@ struct Editor;
 // the path has it. Nothing is made relative.
 QString linkForm(const QString& path);
 
-// Shows the Open dialog on the given list ("description|pattern|..."), in the
-// start folder, with the first pair selected, and returns what the dialog
-// then holds in link form. Cancel keeps the dialog's file name, normally
-// empty, so a cancelled pick gives an empty link.
-QString pickReferencedFile(Editor& editor, const QString& filter);
-
-// Pick, build the snippet around the link form, insert it, and empty the
-// dialog's file name once the snippet is in.
-void insertReferencedFile(Editor& editor, const QString& filter, QString (*snippet)(const QString& link));
+// Shows the Open dialog on the kinds, in the start folder, with the first
+// selected; builds the snippet around what the dialog then holds in link form
+// (Cancel keeps the dialog's name, normally empty, so a cancelled pick gives
+// an empty link), inserts it, and forgets the name.
+void insertReferencedFile(Editor& editor, std::initializer_list<FileKind> kinds,
+                          QString (*snippet)(const QString& link));
 
 } // namespace mx

@@ -4,9 +4,10 @@
 
 #include "FileCommands.h"
 
+#include "core/Document.h"
 #include "core/Editor.h"
-#include "core/EditorState.h"
 #include "core/FileFormat.h"
+#include "core/ReferencedFile.h"
 #include "core/TextArea.h"
 #include "platform/Browser.h"
 #include "platform/FileDialog.h"
@@ -21,11 +22,11 @@ namespace {
 
 using platform::Icon;
 
+// Pages selected: "HTML(*.htm)".
 void prepareDialog(platform::FileDialog& dialog)
 {
-    dialog.filter = u"Text(*.txt)|*.txt|HTML(*.htm)|*.htm|HTML(*.html)|*.html"_s;
-    dialog.filterIndex = 2;
-    dialog.initialFolder = platform::startFolder();
+    using enum FileKind;
+    dialog.prepare({filterPairs({Text, Htm, Html}), 1});
 }
 
 QString cannotOpen(const QString& path, const QString& reason)
@@ -51,7 +52,7 @@ QString unencodableReason(const EncodedFile& encoded, const QString& encoding)
 // Writes the document to path in its format; says why not when it cannot.
 bool writeDocument(Editor& editor, const QString& path)
 {
-    const FileFormat& format = editor.state.fileFormat();
+    const FileFormat& format = editor.document.fileFormat();
     const EncodedFile encoded = encodeFile(editor.text.text(), format);
     if (!encoded.ok()) {
         editor.tell(cannotSave(path, unencodableReason(encoded, format.encoding)), Icon::Warning);
@@ -72,14 +73,11 @@ void openDocument(Editor& editor)
     platform::FileDialog& dialog = editor.platform.dialog;
     prepareDialog(dialog);
     const bool chosen = dialog.showOpen();
-    // Even a cancelled Open makes Save and the rest available: the text
-    // there is a document the user may want to keep.
-    editor.state.setEnabled({MenuItem::Save, MenuItem::SaveAs, MenuItem::TagsMenu, MenuItem::ShowInBrowser},
-                            true);
+    editor.document.openAsked();
     if (!chosen)
         return;
 
-    const QString path = dialog.fileName;
+    const QString path = dialog.fileName();
     BusyPointer busy(editor.text);
     DecodedFile decoded;
     {
@@ -99,13 +97,8 @@ void openDocument(Editor& editor)
 
     editor.text.load(std::move(decoded.text));
     busy.release();
-    editor.state.setFileFormat(decoded.format);
-    editor.state.setCurrentFile(path);
-    dialog.fileName.clear();
-    // Only a plain text file wants the page skeleton around it. The test is
-    // on the name's last three letters as written: "memo.TXT" is taken for a
-    // page, as it always has been.
-    editor.state.setEnabled(MenuItem::BasicTags, path.endsWith(u"txt"_s, Qt::CaseSensitive));
+    editor.document.opened(path, decoded.format);
+    dialog.forgetNameAfterUse();
 
     if (decoded.guessed)
         editor.tell(
@@ -117,12 +110,12 @@ void openDocument(Editor& editor)
 
 bool saveDocument(Editor& editor)
 {
-    const QString path = editor.state.currentFile();
+    const QString path = editor.document.currentFile();
     if (path.isEmpty())
         return saveDocumentAs(editor);
     if (!writeDocument(editor, path))
         return false;
-    editor.state.setModified(false);
+    editor.document.written(path);
     return true;
 }
 
@@ -131,16 +124,15 @@ bool saveDocumentAs(Editor& editor)
     platform::FileDialog& dialog = editor.platform.dialog;
     prepareDialog(dialog);
     const bool chosen = dialog.showSave();
-    editor.state.setEnabled({MenuItem::Save, MenuItem::SaveAs, MenuItem::TagsMenu}, true);
+    editor.document.saveAsAsked();
     if (!chosen)
         return false;
 
-    const QString path = dialog.fileName;
+    const QString path = dialog.fileName();
     if (!writeDocument(editor, path))
         return false;
-    editor.state.setCurrentFile(path);
-    dialog.fileName.clear();
-    editor.state.setModified(false);
+    editor.document.written(path);
+    dialog.forgetNameAfterUse();
     return true;
 }
 
@@ -150,7 +142,7 @@ void showInBrowser(Editor& editor)
     // failed and has said so.
     if (!saveDocument(editor))
         return;
-    const QString path = editor.state.currentFile();
+    const QString path = editor.document.currentFile();
     if (!editor.platform.browser.showFile(path))
         editor.tell(u"ブラウザを起動できませんでした。ファイルは保存されています。\n\n%1"_s.arg(path),
                     Icon::Critical);

@@ -4,8 +4,8 @@
 
 #include "Skeleton.h"
 
+#include "core/Document.h"
 #include "core/Editor.h"
-#include "core/EditorState.h"
 #include "core/TextArea.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -32,19 +32,14 @@ QString skeleton(const QString& body)
 void newDocument(Editor& editor)
 {
     editor.text.setText(skeleton(QString()));
-    editor.state.setEnabled({MenuItem::Save, MenuItem::SaveAs, MenuItem::TagsMenu, MenuItem::ShowInBrowser},
-                            true);
-    // A fresh skeleton needs no second one around it.
-    editor.state.setEnabled(MenuItem::BasicTags, false);
-    editor.state.setCurrentFile(QString());
-    editor.state.setFileFormat(FileFormat());
+    editor.document.renewed();
 }
 
 void wrapInSkeleton(Editor& editor)
 {
     // Edits at both ends leave the old text in place, however long it is.
     editor.text.surround(skeletonHead(), skeletonTail());
-    editor.state.setEnabled({MenuItem::Save, MenuItem::SaveAs, MenuItem::ShowInBrowser}, true);
+    editor.document.wrapped();
 }
 
 } // namespace mx::document

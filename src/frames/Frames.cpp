@@ -38,15 +38,6 @@ QString baseTargetLine()
     return u"<BASE TARGET=\"\">\r\n"_s;
 }
 
-const QString& frameFilter()
-{
-    static const QString filter =
-        u"HTML(*.htm)|*.htm|HTML(*.html)|*.html|すべて(*.*)|*.*|EXCEL(*.xls)|*.xls|"
-        u"Word(*.doc)|*.doc|一太郎8(*.jtd)|*.jtd|Text(*.txt)|*.txt|JPEG(*.jpg)|*.jpg|"
-        u"JPEG(*.jpeg)|*.jpeg|GIF(*.gif)|*.gif"_s;
-    return filter;
-}
-
 void splitFrameset(Editor& editor, const QString& opening)
 {
     TextArea& text = editor.text;
@@ -78,7 +69,10 @@ void splitFramesetColumns(Editor& editor)
 
 void insertFrameEntry(Editor& editor)
 {
-    insertReferencedFile(editor, frameFilter(), frameEntrySnippet);
+    // Pages first: a frame shows a page.
+    using enum FileKind;
+    insertReferencedFile(editor, {Htm, Html, All, Excel, Word, Ichitaro, Text, Jpg, Jpeg, Gif},
+                         frameEntrySnippet);
 }
 
 void insertBaseTarget(Editor& editor)
@@ -94,7 +88,7 @@ void insertBaseTarget(Editor& editor)
     // Like the commands that pick a file, it leaves the dialog without a
     // name, though it never showed the dialog: the next Cancel gives an
     // empty link whichever command ran last.
-    editor.platform.dialog.fileName.clear();
+    editor.platform.dialog.forgetNameAfterUse();
 }
 
 } // namespace mx::frames

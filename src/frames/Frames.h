@@ -22,8 +22,6 @@ QString framesetSnippet(const QString& opening, const QString& closing);
 QString frameEntrySnippet(const QString& link);
 // The 18 characters that go before the head's end tag.
 QString baseTargetLine();
-// The dialog's list for frame entries, "description|pattern|...": pages first.
-const QString& frameFilter();
 
 // Replaces the first "</FRAMESET>" by a new frameset left open, or, with none
 // in the text, the first "<BODY>" by a closed one. With neither, only the

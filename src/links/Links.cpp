@@ -35,24 +35,10 @@ QString imageSnippet(const QString& link)
     return u"<IMG SRC=\""_s + link + u"\" BORDER=0>\r\n"_s;
 }
 
-const QString& linkFilter()
-{
-    static const QString filter =
-        u"すべて(*.*)|*.*|EXCEL(*.xls)|*.xls|Word(*.doc)|*.doc|一太郎8(*.jtd)|*.jtd|"
-        u"Text(*.txt)|*.txt|HTML(*.htm)|*.htm|HTML(*.html)|*.html|JPEG(*.jpg)|*.jpg|"
-        u"JPEG(*.jpeg)|*.jpeg|GIF(*.gif)|*.gif"_s;
-    return filter;
-}
-
-const QString& imageFilter()
-{
-    static const QString filter = u"すべて(*.*)|*.*|JPEG(*.jpg)|*.jpg|JPEG(*.jpeg)|*.jpeg|GIF(*.gif)|*.gif"_s;
-    return filter;
-}
-
 void insertLinkToFile(Editor& editor)
 {
-    insertReferencedFile(editor, linkFilter(), linkSnippet);
+    using enum FileKind;
+    insertReferencedFile(editor, {All, Excel, Word, Ichitaro, Text, Htm, Html, Jpg, Jpeg, Gif}, linkSnippet);
 }
 
 void insertLinkToUrl(Editor& editor)
@@ -64,7 +50,8 @@ void insertLinkToUrl(Editor& editor)
 
 void insertImage(Editor& editor)
 {
-    insertReferencedFile(editor, imageFilter(), imageSnippet);
+    using enum FileKind;
+    insertReferencedFile(editor, {All, Jpg, Jpeg, Gif}, imageSnippet);
 }
 
 } // namespace mx::links

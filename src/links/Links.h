@@ -19,10 +19,6 @@ QString urlAddress(const QString& typed);
 // "<IMG SRC="link" BORDER=0>" and a line end.
 QString imageSnippet(const QString& link);
 
-// The dialog's lists, "description|pattern|...": both open on all files.
-const QString& linkFilter();
-const QString& imageFilter();
-
 // A link to a file picked in the dialog.
 void insertLinkToFile(Editor& editor);
 // A link to an address typed into the input box.

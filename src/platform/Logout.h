@@ -3,6 +3,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #pragma once
+#include <functional>
 
 namespace mx::platform {
 
@@ -18,6 +19,15 @@ public:
     virtual void release() = 0;
     // Stops the logout; the session and the program keep running.
     virtual void cancel() = 0;
+};
+
+// The desktop session the program runs in.
+class Session {
+public:
+    virtual ~Session() = default;
+    // Who to ask when the session is ending and the session manager asks
+    // the program about it.
+    virtual void onLogout(std::function<void(Logout&)> ask) = 0;
 };
 
 // Where the session manager never asks the program before a logout ends it

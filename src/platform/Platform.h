@@ -13,27 +13,21 @@ class FileDialog;
 class InputBox;
 class LogoutInhibitor;
 class MessageBox;
+class Session;
 class TextFiles;
 
-// Everything outside the window that the commands talk to. It only refers to
-// services someone else owns, so it is never copied.
+// Everything outside the window that the program talks to. It only refers to
+// services that one place owns and builds, by name: QtPlatform for the
+// program, FakePlatform for the tests.
 struct Platform {
-    Platform(Clipboard& clipboard, FileDialog& dialog, MessageBox& messages, InputBox& input,
-             Browser& browser, TextFiles& files, EndRequests& endRequests, LogoutInhibitor& logoutInhibitor)
-        : clipboard(clipboard), dialog(dialog), messages(messages), input(input), browser(browser),
-          files(files), endRequests(endRequests), logoutInhibitor(logoutInhibitor)
-    {
-    }
-    Platform(const Platform&) = delete;
-    Platform& operator=(const Platform&) = delete;
-
     Clipboard& clipboard;
     FileDialog& dialog;
     MessageBox& messages;
     InputBox& input;
     Browser& browser;
     TextFiles& files;
-    // What the window itself hears from the desktop.
+    // What the window itself hears from the desktop, and tells it.
+    Session& session;
     EndRequests& endRequests;
     LogoutInhibitor& logoutInhibitor;
 };

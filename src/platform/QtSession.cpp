@@ -5,7 +5,7 @@
 // How the desktop session and the system end the program: the session
 // manager's logout questions, the portal's logout inhibitor, and signals.
 
-#include "QtPlatform.h"
+#include "QtSession.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -25,22 +25,26 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace mx::platform {
 
-bool QtLogout::allowsInteraction()
-{
-    return manager_.allowsInteraction();
-}
-
-void QtLogout::release()
-{
-    manager_.release();
-}
-
-void QtLogout::cancel()
-{
-    manager_.cancel();
-}
-
 namespace {
+
+// A logout as Qt's session manager brings it.
+class QtLogout final : public Logout {
+public:
+    explicit QtLogout(QSessionManager& manager) : manager_(manager) { }
+    bool allowsInteraction() override { return manager_.allowsInteraction(); }
+    void release() override { manager_.release(); }
+    void cancel() override { manager_.cancel(); }
+
+private:
+    QSessionManager& manager_;
+};
+
+// There is no session to restore: a desktop that restores sessions must not
+// start an empty editor at the next login.
+void neverRestart(QSessionManager& manager)
+{
+    manager.setRestartHint(QSessionManager::RestartNever);
+}
 
 constexpr int kEndSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
@@ -57,6 +61,22 @@ void onEndSignal(int)
 }
 
 } // namespace
+
+QtSession::QtSession()
+{
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
+        neverRestart(manager);
+        QtLogout logout(manager);
+        if (ask_)
+            ask_(logout);
+    });
+    connect(qApp, &QGuiApplication::saveStateRequest, this, &neverRestart);
+}
+
+void QtSession::onLogout(std::function<void(Logout&)> ask)
+{
+    ask_ = std::move(ask);
+}
 
 QtEndRequests::QtEndRequests()
 {

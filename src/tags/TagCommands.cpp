@@ -4,10 +4,12 @@
 
 #include "TagCommands.h"
 
-#include "core/Editor.h"
+#include "TagTables.h"
 #include "core/TextArea.h"
 
 namespace mx::tags {
+
+namespace {
 
 void insertWrapTag(Editor& editor, const WrapTag& tag)
 {
@@ -20,6 +22,27 @@ void insertWrapTag(Editor& editor, const WrapTag& tag)
 void insertPointTag(Editor& editor, const PointTag& tag)
 {
     insertSnippet(editor, QString::fromUtf16(tag.text));
+}
+
+} // namespace
+
+Handler tagCommand(MenuId item)
+{
+    if (const WrapTag* tag = findWrapTag(item))
+        return [tag](Editor& editor) { insertWrapTag(editor, *tag); };
+    if (const PointTag* tag = findPointTag(item))
+        return [tag](Editor& editor) { insertPointTag(editor, *tag); };
+    return {};
+}
+
+std::vector<MenuId> tagCommandItems()
+{
+    std::vector<MenuId> items;
+    for (const WrapTag& tag : wrapTags())
+        items.push_back(tag.item);
+    for (const PointTag& tag : pointTags())
+        items.push_back(tag.item);
+    return items;
 }
 
 } // namespace mx::tags

@@ -3,17 +3,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #pragma once
-#include "TagTables.h"
+#include "core/Editor.h"
+#include "core/MenuId.h"
 
-namespace mx {
-struct Editor;
-}
+#include <vector>
 
 namespace mx::tags {
 
-// A wrapping command: the selection in its row's tags, or the empty pair.
-void insertWrapTag(Editor& editor, const WrapTag& tag);
-// A point command: the row's text in place of the selection.
-void insertPointTag(Editor& editor, const PointTag& tag);
+// The command of a menu item that has a row in the tag tables: a wrapping
+// command puts the selection in its row's tags (or inserts the empty pair), a
+// point command puts its row's text in place of the selection. Empty for an
+// item without a row.
+Handler tagCommand(MenuId item);
+// Every item with a row in the tag tables, in table order.
+std::vector<MenuId> tagCommandItems();
 
 } // namespace mx::tags

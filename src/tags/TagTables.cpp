@@ -16,50 +16,49 @@ constexpr auto Block = Shape::BlockWrap;
 constexpr auto Inline = Shape::InlineWrap;
 
 constexpr WrapTag kWrapTags[] = {
-    {u"s7", u"<FONT SIZE=7>", u"</FONT>", Block},
-    {u"s6", u"<FONT SIZE=6>", u"</FONT>", Block},
-    {u"s5", u"<FONT SIZE=5>", u"</FONT>", Block},
-    {u"s4", u"<FONT SIZE=4>", u"</FONT>", Block},
-    {u"s3", u"<FONT SIZE=3>", u"</FONT>", Block},
-    {u"s2", u"<FONT SIZE=2>", u"</FONT>", Block},
-    {u"s1", u"<FONT SIZE=1>", u"</FONT>", Block},
-    {u"RED", u"<FONT COLOR=#FF0000>", u"</FONT>", Block},
-    {u"BLUE", u"<FONT COLOR=#0000FF>", u"</FONT>", Block},
-    {u"GRAY", u"<FONT COLOR=#AAAAAA>", u"</FONT>", Block},
-    {u"GREEN", u"<FONT COLOR=#00FF11>", u"</FONT>", Block},
-    {u"TF2", u"<B>", u"</B>", Inline},
-    {u"TF3", u"<I>", u"</I>", Inline},
-    {u"TF4", u"<U>", u"</U>", Inline},
-    {u"TF5", u"<STRIKE>", u"</STRIKE>", Inline},
-    {u"H1", u"<H1>", u"</H1>", Inline},
-    {u"H2", u"<H2>", u"</H2>", Inline},
-    {u"H3", u"<H3>", u"</H3>", Inline},
-    {u"H4", u"<H4>", u"</H4>", Inline},
-    {u"H5", u"<H5>", u"</H5>", Inline},
-    {u"H6", u"<H6>", u"</H6>", Inline},
-    {u"T7", u"<PRE>", u"</PRE>", Block},
-    {u"CENTER", u"<CENTER>", u"</CENTER>", Inline},
-    {u"T10", u"<ADDRESS>", u"</ADDRESS>", Inline},
-    {u"T11", u"<!--", u"-->", Inline},
+    {MenuId::Size7, u"<FONT SIZE=7>", u"</FONT>", Block},
+    {MenuId::Size6, u"<FONT SIZE=6>", u"</FONT>", Block},
+    {MenuId::Size5, u"<FONT SIZE=5>", u"</FONT>", Block},
+    {MenuId::Size4, u"<FONT SIZE=4>", u"</FONT>", Block},
+    {MenuId::Size3, u"<FONT SIZE=3>", u"</FONT>", Block},
+    {MenuId::Size2, u"<FONT SIZE=2>", u"</FONT>", Block},
+    {MenuId::Size1, u"<FONT SIZE=1>", u"</FONT>", Block},
+    {MenuId::Red, u"<FONT COLOR=#FF0000>", u"</FONT>", Block},
+    {MenuId::Blue, u"<FONT COLOR=#0000FF>", u"</FONT>", Block},
+    {MenuId::Grey, u"<FONT COLOR=#AAAAAA>", u"</FONT>", Block},
+    {MenuId::Green, u"<FONT COLOR=#00FF11>", u"</FONT>", Block},
+    {MenuId::Bold, u"<B>", u"</B>", Inline},
+    {MenuId::Italic, u"<I>", u"</I>", Inline},
+    {MenuId::Underline, u"<U>", u"</U>", Inline},
+    {MenuId::Strike, u"<STRIKE>", u"</STRIKE>", Inline},
+    {MenuId::Heading1, u"<H1>", u"</H1>", Inline},
+    {MenuId::Heading2, u"<H2>", u"</H2>", Inline},
+    {MenuId::Heading3, u"<H3>", u"</H3>", Inline},
+    {MenuId::Heading4, u"<H4>", u"</H4>", Inline},
+    {MenuId::Heading5, u"<H5>", u"</H5>", Inline},
+    {MenuId::Heading6, u"<H6>", u"</H6>", Inline},
+    {MenuId::Preformatted, u"<PRE>", u"</PRE>", Block},
+    {MenuId::Centre, u"<CENTER>", u"</CENTER>", Inline},
+    {MenuId::Address, u"<ADDRESS>", u"</ADDRESS>", Inline},
+    {MenuId::Comment, u"<!--", u"-->", Inline},
 };
 
 constexpr PointTag kPointTags[] = {
-    {u"LI", u"<LI>"},
-    {u"T6", u"<HR>"},
-    {u"T8", u"<BR>"},
-    {u"T9", u"<P>"},
+    {MenuId::ListItem, u"<LI>"},
+    {MenuId::Rule, u"<HR>"},
+    {MenuId::LineBreak, u"<BR>"},
+    {MenuId::Paragraph, u"<P>"},
     // The anchors that need nothing from the user: jump, name, to the top.
-    {u"J2", u"<A HREF=\"#\">   </A>"},
-    {u"J3", u"<A NAME=\"\">   </A>"},
+    {MenuId::Jump, u"<A HREF=\"#\">   </A>"},
+    {MenuId::Anchor, u"<A NAME=\"\">   </A>"},
     // Exactly so, the space and the bare #TOP included: pages made with it carry this text.
-    {u"TO_TOP", u"<A HREF= #TOP>先頭へ</A>"},
+    {MenuId::ToTop, u"<A HREF= #TOP>先頭へ</A>"},
 };
 
 template <typename Row>
-const Row* findRow(std::span<const Row> rows, QStringView control)
+const Row* findRow(std::span<const Row> rows, MenuId item)
 {
-    const auto it = std::find_if(rows.begin(), rows.end(),
-                                 [&](const Row& row) { return control == QStringView(row.control); });
+    const auto it = std::find_if(rows.begin(), rows.end(), [&](const Row& row) { return row.item == item; });
     return it == rows.end() ? nullptr : &*it;
 }
 
@@ -75,14 +74,14 @@ std::span<const PointTag> pointTags()
     return kPointTags;
 }
 
-const WrapTag* findWrapTag(QStringView control)
+const WrapTag* findWrapTag(MenuId item)
 {
-    return findRow(wrapTags(), control);
+    return findRow(wrapTags(), item);
 }
 
-const PointTag* findPointTag(QStringView control)
+const PointTag* findPointTag(MenuId item)
 {
-    return findRow(pointTags(), control);
+    return findRow(pointTags(), item);
 }
 
 QString wrapSnippet(const WrapTag& tag, const QString& selection, qsizetype selectionLength)

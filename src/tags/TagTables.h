@@ -3,6 +3,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #pragma once
+#include "core/MenuId.h"
 #include "core/SnippetInsertion.h"
 
 #include <QString>
@@ -16,10 +17,11 @@ enum class Shape {
     InlineWrap, // open, selection, close; two spaces hold the place of none
 };
 
-// A command that puts a pair of tags around the selection. The key is the
-// control name of its menu item.
+// The tag tables, for the tag commands alone.
+
+// A command that puts a pair of tags around the selection.
 struct WrapTag {
-    const char16_t* control;
+    MenuId item;
     const char16_t* open;
     const char16_t* close;
     Shape shape;
@@ -27,15 +29,15 @@ struct WrapTag {
 
 // A command that puts a fixed text in place of the selection or at the caret.
 struct PointTag {
-    const char16_t* control;
+    MenuId item;
     const char16_t* text;
 };
 
 std::span<const WrapTag> wrapTags();
 std::span<const PointTag> pointTags();
-// nullptr when no row has that control name.
-const WrapTag* findWrapTag(QStringView control);
-const PointTag* findPointTag(QStringView control);
+// nullptr when the item has no row.
+const WrapTag* findWrapTag(MenuId item);
+const PointTag* findPointTag(MenuId item);
 
 // The snippet of a wrapping command: around the selection when there is one
 // (selectionLength != 0), or the empty pair.

@@ -83,6 +83,16 @@ public:
     void cancel() override { calls << QStringLiteral("cancel"); }
 };
 
+class FakeSession final : public platform::Session {
+public:
+    void onLogout(std::function<void(platform::Logout&)> ask) override { ask_ = std::move(ask); }
+    // The session manager asks about a logout.
+    void logout(platform::Logout& logout) { ask_(logout); }
+
+private:
+    std::function<void(platform::Logout&)> ask_;
+};
+
 struct AskedInput {
     QString prompt;
     QString title;
@@ -103,13 +113,21 @@ public:
 
 class FakeFileDialog final : public platform::FileDialog {
 public:
+    struct Request {
+        Mode mode;
+        platform::FileDialogState state; // as the dialog opened
+    };
     QList<Request> requests;
     QQueue<std::optional<QString>> answers; // nullopt or empty queue: Cancel
 
+    QString startFolder() const override { return QStringLiteral("/top/of/the/disk"); }
+    // The dialog as another command may have left it.
+    void leave(const platform::FileDialogState& state) { remembered() = state; }
+
 protected:
-    std::optional<QString> run(const Request& request) override
+    std::optional<QString> run(Mode mode, const platform::FileDialogState& state) override
     {
-        requests << request;
+        requests << Request{mode, state};
         return answers.isEmpty() ? std::nullopt : answers.dequeue();
     }
 };
@@ -177,10 +195,18 @@ struct FakePlatform {
     FakeInputBox input;
     FakeBrowser browser;
     FakeTextFiles files;
+    FakeSession session;
     platform::EndRequests endRequests; // a test emits endRequested() as a signal would
     FakeLogoutInhibitor logoutInhibitor;
-    platform::Platform services{clipboard, dialog, messages,    input,
-                                browser,   files,  endRequests, logoutInhibitor};
+    platform::Platform services{.clipboard = clipboard,
+                                .dialog = dialog,
+                                .messages = messages,
+                                .input = input,
+                                .browser = browser,
+                                .files = files,
+                                .session = session,
+                                .endRequests = endRequests,
+                                .logoutInhibitor = logoutInhibitor};
 };
 
 } // namespace mx::test

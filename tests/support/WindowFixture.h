@@ -7,6 +7,7 @@
 // as at start-up.
 #include "FakePlatform.h"
 #include "app/MainWindow.h"
+#include "app/MenuTable.h"
 #include "core/TextArea.h"
 
 #include <QCoreApplication>
@@ -31,12 +32,23 @@ struct WindowFixture {
     ~WindowFixture()
     {
         // Tests end with the window as they left it; no question on the way out.
-        window->state().setModified(false);
+        window->document().closing();
     }
 
     TextArea& text() { return window->textArea(); }
-    EditorState& state() { return window->state(); }
-    void trigger(const QString& control) { window->trigger(control); }
+    Document& document() { return window->document(); }
+    // As if the text had just been written to its file.
+    void markSaved() { document().written(document().currentFile()); }
+    void trigger(MenuId item) { window->trigger(item); }
+    // Through the menu table, by the control name a test row carries.
+    void trigger(const QString& control) { window->trigger(idOf(control)); }
+    static MenuId idOf(const QString& control)
+    {
+        for (const MenuEntry& entry : menuTree())
+            if (entry.control == control)
+                return entry.id;
+        qFatal("no menu item %s", qPrintable(control));
+    }
     FakeClipboard& clipboard() { return fake.clipboard; }
 
     QPlainTextEdit* edit() const { return window->findChild<QPlainTextEdit*>(); }
