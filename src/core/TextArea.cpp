@@ -115,6 +115,11 @@ QString TextArea::withoutPieceJoins(const QTextCursor& range)
     return text;
 }
 
+int TextArea::mostIn(const QTextBlock& block) const
+{
+    return continuesLine(block) || continuesLine(block.next()) ? pieceLength_ : longLine_;
+}
+
 int TextArea::joinsThrough(int block) const
 {
     return int(std::upper_bound(joins_.begin(), joins_.end(), block) - joins_.begin());
@@ -167,7 +172,7 @@ void TextArea::contentsChanged()
     bool tooLong = false;
     QTextBlock block = edit_->document()->findBlockByNumber(first);
     for (int n = first; n <= last && block.isValid(); ++n, block = block.next())
-        tooLong = tooLong || block.length() - 1 > pieceLength_;
+        tooLong = tooLong || block.length() - 1 > mostIn(block);
     if (!tooLong)
         return;
     QTextCursor cursor(edit_->document());
@@ -184,7 +189,7 @@ void TextArea::cutLongBlocks(QTextCursor& cursor, int first, int last)
     // From the last block back, so that the numbers of those still to cut hold.
     for (int n = last; n >= first; --n) {
         const QTextBlock block = doc->findBlockByNumber(n);
-        if (!block.isValid() || block.length() - 1 <= pieceLength_)
+        if (!block.isValid() || block.length() - 1 <= mostIn(block))
             continue;
         const std::vector<qsizetype> cuts = cutsOf(block.text(), pieceLength_);
         const QTextBlockFormat format = pieceFormat(block.blockFormat(), true);
@@ -254,7 +259,7 @@ bool TextArea::keyAtJoin(QKeyEvent* key)
     if (!typed.isEmpty() && typed[0].isPrint()
         && !(key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier))
         && block.length() - 1 - (cursor.selectionEnd() - cursor.selectionStart()) + typed.size()
-               > pieceLength_
+               > mostIn(block)
         && !edit_->isReadOnly()) {
         edit(cursor, typed);
         edit_->setTextCursor(cursor);
@@ -397,7 +402,7 @@ QString TextArea::widgetTextInPieces(const QString& text, std::vector<int>& join
     for (qsizetype end = 0; end <= text.size(); ++end) {
         if (end < text.size() && text[end] != u'\n')
             continue;
-        if (end - start > pieceLength_) {
+        if (end - start > longLine_) {
             cut = true;
             break;
         }
@@ -413,12 +418,13 @@ QString TextArea::widgetTextInPieces(const QString& text, std::vector<int>& join
             continue;
         const QStringView line = QStringView(text).mid(start, end - start);
         qsizetype from = 0;
-        for (const qsizetype at : cutsOf(line, pieceLength_)) {
-            out += line.mid(from, at - from);
-            out += QChar::ParagraphSeparator;
-            joins.push_back(++block);
-            from = at;
-        }
+        if (line.size() > longLine_)
+            for (const qsizetype at : cutsOf(line, pieceLength_)) {
+                out += line.mid(from, at - from);
+                out += QChar::ParagraphSeparator;
+                joins.push_back(++block);
+                from = at;
+            }
         out += line.mid(from);
         if (end < text.size()) {
             out += u'\n';

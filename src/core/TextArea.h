@@ -93,10 +93,12 @@ public:
     // left out.
     static QString withoutPieceJoins(const QTextCursor& range);
 
-    // The longest piece a line is shown in; lines up to this length are
-    // single blocks. Smaller values are for tests.
-    static constexpr int kPieceLength = 2048;
-    void setPieceLength(int length) { pieceLength_ = length; }
+    // Lines up to kLongLine characters are single blocks; a longer one is
+    // shown in pieces of at most kPieceLength, short enough that an edit
+    // costs about what it costs in a line of 80. Tests set both smaller.
+    static constexpr int kLongLine = 4096;
+    static constexpr int kPieceLength = 256;
+    void setPieceLength(int length) { pieceLength_ = longLine_ = length; }
 
 Q_SIGNALS:
     // After every change of the text, from whatever source.
@@ -125,6 +127,9 @@ private:
     bool busy_ = false;
     bool scrollPending_ = false;
     int pieceLength_ = kPieceLength;
+    int longLine_ = kLongLine;
+    // The most a block may hold before it is cut: a piece, or a whole line.
+    int mostIn(const QTextBlock& block) const;
     // Block numbers of the pieces that continue a line, in order: the
     // separators that the document does not hold.
     std::vector<int> joins_;
