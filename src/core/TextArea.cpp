@@ -42,6 +42,13 @@ QString fromWidgetText(const QString& text)
     return out;
 }
 
+// What the widget makes a block of: the line feeds of toWidgetText() and
+// the separators it keeps as they are.
+bool isBlockSeparator(QChar c)
+{
+    return c == u'\n' || c == QChar::ParagraphSeparator || c == u'\uFDD0' || c == u'\uFDD1';
+}
+
 // The block format property that marks a piece continuing its line.
 constexpr int kContinuesLine = QTextFormat::UserProperty + 1;
 
@@ -400,7 +407,7 @@ QString TextArea::widgetTextInPieces(const QString& text, std::vector<int>& join
     qsizetype start = 0;
     bool cut = false;
     for (qsizetype end = 0; end <= text.size(); ++end) {
-        if (end < text.size() && text[end] != u'\n')
+        if (end < text.size() && !isBlockSeparator(text[end]))
             continue;
         if (end - start > longLine_) {
             cut = true;
@@ -414,7 +421,7 @@ QString TextArea::widgetTextInPieces(const QString& text, std::vector<int>& join
     out.reserve(text.size() + text.size() / (pieceLength_ / 2) + 1);
     start = 0;
     for (qsizetype end = 0; end <= text.size(); ++end) {
-        if (end < text.size() && text[end] != u'\n')
+        if (end < text.size() && !isBlockSeparator(text[end]))
             continue;
         const QStringView line = QStringView(text).mid(start, end - start);
         qsizetype from = 0;
@@ -427,7 +434,7 @@ QString TextArea::widgetTextInPieces(const QString& text, std::vector<int>& join
             }
         out += line.mid(from);
         if (end < text.size()) {
-            out += u'\n';
+            out += text[end];
             ++block;
         }
         start = end + 1;
