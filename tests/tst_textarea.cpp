@@ -231,6 +231,28 @@ private Q_SLOTS:
         QCOMPARE(QApplication::clipboard()->text(), u"A><B>cde"_s);
     }
 
+    // A selection from a line's start to a piece's start, deleted or typed
+    // over, leaves the line end before it.
+    void selectionUpToAPieceKeepsTheLineEnd_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("delete") << int(Qt::Key_Delete) << u"ab\r\n<B>cdef"_s;
+        QTest::newRow("backspace") << int(Qt::Key_Backspace) << u"ab\r\n<B>cdef"_s;
+        QTest::newRow("typed over") << int(Qt::Key_X) << u"ab\r\nx<B>cdef"_s;
+    }
+    void selectionUpToAPieceKeepsTheLineEnd()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, after);
+        piecedText.load(u"ab\r\n<A><B>cdef"_s);
+        piecedText.select(4, 3);
+        QTest::keyClick(&pieced, Qt::Key(key));
+        QCOMPARE(piecedText.text(), after);
+        pieced.undo();
+        QCOMPARE(piecedText.text(), u"ab\r\n<A><B>cdef"_s);
+    }
+
     void editsAreSingleUndoSteps()
     {
         text.load(u"abc\r\ndef"_s);

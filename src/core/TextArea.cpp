@@ -275,6 +275,24 @@ bool TextArea::keyAtJoin(QKeyEvent* key)
     }
     if (joins_.empty())
         return false;
+    // Removing a selection that ends at the start of a piece would leave the
+    // piece's mark on the block that remains, and the line before would lose
+    // its line end: the selection goes through edit(), which keeps the marks.
+    if (cursor.hasSelection() && !edit_->isReadOnly()
+        && (key->matches(QKeySequence::Delete) || key->matches(QKeySequence::Cut)
+            || (key->key() == Qt::Key_Backspace && !(key->modifiers() & ~Qt::ShiftModifier))
+            || (!typed.isEmpty() && typed[0].isPrint()
+                && !(key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier))))) {
+        if (key->matches(QKeySequence::Cut))
+            edit_->copy();
+        edit(cursor, key->matches(QKeySequence::Delete) || key->matches(QKeySequence::Cut)
+                             || key->key() == Qt::Key_Backspace
+                         ? QString()
+                         : typed);
+        edit_->setTextCursor(cursor);
+        edit_->ensureCursorVisible();
+        return true;
+    }
     // The end of a piece and the start of the next are one place of the
     // document: a key that moves or deletes across it starts from the side
     // it goes to, so that it reaches a character.
