@@ -131,6 +131,11 @@ private Q_SLOTS:
         QTest::newRow("no final line end") << u"end.html"_s << "a\r\nb"_ba << u"a\r\nb"_s;
         QTest::newRow("empty") << u"empty.html"_s << QByteArray() << QString();
         QTest::newRow("UTF-8 with mark, CR") << u"mark.html"_s << "\xEF\xBB\xBFx\ry\r"_ba << u"x\r\ny\r\n"_s;
+        // Shown in pieces, saved as the one line it is.
+        const QString minified = u"<P>日本語</P>"_s.repeated(2000);
+        QTest::newRow("a minified page on one line")
+            << u"min.html"_s << (u"<HTML>\r\n"_s + minified + u"\r\n"_s).toUtf8()
+            << u"<HTML>\r\n"_s + minified + u"\r\n"_s;
     }
 
     // Each open and save of an unchanged file used to add an empty line.

@@ -4,10 +4,14 @@
 
 // The text area adapter: the document's CR LF terms over the widget's blocks.
 #include "core/TextArea.h"
+#include "core/TextEdit.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBlock>
 
 #include <limits>
 
@@ -19,6 +23,13 @@ class TestTextArea : public QObject {
 
     QPlainTextEdit edit;
     TextArea text{&edit};
+    // The same document with every line longer than three characters in
+    // pieces: it must read, select and search exactly as the one above.
+    mx::TextEdit pieced;
+    TextArea piecedText{&pieced};
+
+public:
+    TestTextArea() { piecedText.setPieceLength(3); }
 
 private Q_SLOTS:
     void textRoundTrips_data()
@@ -36,6 +47,8 @@ private Q_SLOTS:
         QTest::newRow("every kind, ending in cr")
             << u"a\r\nb\rc\nd\r\r\n\r"_s << u"a\r\nb\r\nc\r\nd\r\n\r\n\r\n"_s;
         QTest::newRow("cr lf after lone cr") << u"\r\r\n\n"_s << u"\r\n\r\n\r\n"_s;
+        QTest::newRow("long lines") << u"<A><B>cdefgh\r\nijklm\r\n"_s << u"<A><B>cdefgh\r\nijklm\r\n"_s;
+        QTest::newRow("surrogate pairs in a long line") << u"a😀😀😀b"_s << u"a😀😀😀b"_s;
     }
     void textRoundTrips()
     {
@@ -46,6 +59,12 @@ private Q_SLOTS:
         QCOMPARE(text.length(), out.size());
         text.load(in);
         QCOMPARE(text.text(), out);
+        piecedText.setText(in);
+        QCOMPARE(piecedText.text(), out);
+        QCOMPARE(piecedText.length(), out.size());
+        piecedText.load(in);
+        QCOMPARE(piecedText.text(), out);
+        QCOMPARE(piecedText.length(), out.size());
     }
 
     // Selections are set and read back in document terms.
@@ -63,6 +82,7 @@ private Q_SLOTS:
         QTest::newRow("line end alone") << doc << 2 << 2 << u"\r\n"_s;
         QTest::newRow("across blank line") << doc << 4 << 8 << u"cd\r\n\r\nef"_s;
         QTest::newRow("whole") << doc << 0 << 12 << doc;
+        QTest::newRow("across pieces") << u"abcdefgh\r\nij"_s << 2 << 9 << u"cdefgh\r\ni"_s;
         QTest::newRow("after last line end") << u"ab\r\n"_s << 4 << 0 << u""_s;
     }
     void selection()
@@ -76,6 +96,11 @@ private Q_SLOTS:
         QCOMPARE(text.selectionStart(), start);
         QCOMPARE(text.selectionLength(), length);
         QCOMPARE(text.selectedText(), selected);
+        piecedText.load(doc);
+        piecedText.select(start, length);
+        QCOMPARE(piecedText.selectionStart(), start);
+        QCOMPARE(piecedText.selectionLength(), length);
+        QCOMPARE(piecedText.selectedText(), selected);
     }
 
     void positionsClampToText()
@@ -115,6 +140,7 @@ private Q_SLOTS:
         QTest::newRow("first of two") << u"x<BODY>\r\n<BODY>"_s << u"<BODY>"_s << 1;
         QTest::newRow("case matters") << u"<body>"_s << u"<BODY>"_s << -1;
         QTest::newRow("absent") << u""_s << u"<BODY>"_s << -1;
+        QTest::newRow("across piece joins") << u"ab\r\n12<BODY>"_s << u"<BODY>"_s << 6;
     }
     void indexOfInDocumentTerms()
     {
@@ -124,6 +150,8 @@ private Q_SLOTS:
         text.setText(doc);
         QCOMPARE(text.indexOf(needle), at);
         QCOMPARE(text.text().indexOf(needle), at);
+        piecedText.setText(doc);
+        QCOMPARE(piecedText.indexOf(needle), at);
     }
 
     // The selection keeps to its characters when text goes in elsewhere.
@@ -160,6 +188,69 @@ private Q_SLOTS:
         QTest::keyClick(&edit, Qt::Key_Return, Qt::ShiftModifier);
         QTest::keyClick(&edit, Qt::Key_Enter, Qt::ShiftModifier | Qt::KeypadModifier);
         QCOMPARE(text.text(), u"a\r\n\r\nb"_s);
+    }
+
+    // Keys at the place where one piece ends and the next begins act on the
+    // document's characters; what is copied holds the line as one.
+    void keysAtPieceJoins_data()
+    {
+        QTest::addColumn<int>("caret");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<int>("caretAfter");
+        // "<A><B>cdef" stands as "<A>", "<B>", "cde", "f".
+        const QString doc = u"<A><B>cdef"_s;
+        QTest::newRow("backspace") << 3 << int(Qt::Key_Backspace) << 0 << u"<A<B>cdef"_s << 2;
+        QTest::newRow("delete") << 3 << int(Qt::Key_Delete) << 0 << u"<A>B>cdef"_s << 3;
+        QTest::newRow("left") << 3 << int(Qt::Key_Left) << 0 << doc << 2;
+        QTest::newRow("right") << 3 << int(Qt::Key_Right) << 0 << doc << 4;
+        QTest::newRow("return") << 6 << int(Qt::Key_Return) << 0 << u"<A><B>\r\ncdef"_s << 8;
+        QTest::newRow("typing") << 3 << int(Qt::Key_X) << 0 << u"<A>x<B>cdef"_s << 4;
+    }
+    void keysAtPieceJoins()
+    {
+        QFETCH(int, caret);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, after);
+        QFETCH(int, caretAfter);
+        piecedText.load(u"<A><B>cdef"_s);
+        QCOMPARE(pieced.document()->blockCount(), 4);
+        piecedText.setCaret(caret);
+        QTest::keyClick(&pieced, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(piecedText.text(), after);
+        QCOMPARE(piecedText.selectionStart(), caretAfter);
+        pieced.undo();
+        QCOMPARE(piecedText.text(), u"<A><B>cdef"_s);
+        // No piece outgrows its length, however it was typed.
+        for (QTextBlock b = pieced.document()->begin(); b.isValid(); b = b.next())
+            QVERIFY(b.length() - 1 <= 3);
+        piecedText.select(1, 8);
+        pieced.copy();
+        QCOMPARE(QApplication::clipboard()->text(), u"A><B>cde"_s);
+    }
+
+    // A selection from a line's start to a piece's start, deleted or typed
+    // over, leaves the line end before it.
+    void selectionUpToAPieceKeepsTheLineEnd_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("delete") << int(Qt::Key_Delete) << u"ab\r\n<B>cdef"_s;
+        QTest::newRow("backspace") << int(Qt::Key_Backspace) << u"ab\r\n<B>cdef"_s;
+        QTest::newRow("typed over") << int(Qt::Key_X) << u"ab\r\nx<B>cdef"_s;
+    }
+    void selectionUpToAPieceKeepsTheLineEnd()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, after);
+        piecedText.load(u"ab\r\n<A><B>cdef"_s);
+        piecedText.select(4, 3);
+        QTest::keyClick(&pieced, Qt::Key(key));
+        QCOMPARE(piecedText.text(), after);
+        pieced.undo();
+        QCOMPARE(piecedText.text(), u"ab\r\n<A><B>cdef"_s);
     }
 
     void editsAreSingleUndoSteps()

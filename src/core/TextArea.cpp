@@ -4,6 +4,8 @@
 
 #include "TextArea.h"
 
+#include "TextEdit.h"
+
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
@@ -40,20 +42,294 @@ QString fromWidgetText(const QString& text)
     return out;
 }
 
-// Replaces the cursor's selection by text as one undo step.
-void replace(QTextCursor& cursor, const QString& text)
+// What the widget makes a block of: the line feeds of toWidgetText() and
+// the separators it keeps as they are.
+bool isBlockSeparator(QChar c)
 {
-    cursor.beginEditBlock();
-    cursor.insertText(TextArea::toWidgetText(text));
-    cursor.endEditBlock();
+    return c == u'\n' || c == QChar::ParagraphSeparator || c == u'\uFDD0' || c == u'\uFDD1';
+}
+
+// The block format property that marks a piece continuing its line.
+constexpr int kContinuesLine = QTextFormat::UserProperty + 1;
+
+QTextBlockFormat pieceFormat(QTextBlockFormat format, bool continues)
+{
+    if (continues)
+        format.setProperty(kContinuesLine, true);
+    else
+        format.clearProperty(kContinuesLine);
+    return format;
+}
+
+// Where a line longer than `length` is cut into pieces: after the last '>'
+// in the second half of each piece's room, so that a cut mostly falls
+// between tags, else at the full length; never inside a surrogate pair.
+std::vector<qsizetype> cutsOf(QStringView line, int length)
+{
+    std::vector<qsizetype> cuts;
+    qsizetype from = 0;
+    while (line.size() - from > length) {
+        qsizetype cut = from + length;
+        const qsizetype tag = line.lastIndexOf(u'>', cut - 1);
+        if (tag >= from + length / 2)
+            cut = tag + 1;
+        else if (line[cut - 1].isHighSurrogate() && line[cut].isLowSurrogate() && cut - 1 > from)
+            --cut;
+        cuts.push_back(cut);
+        from = cut;
+    }
+    return cuts;
 }
 
 } // namespace
 
 TextArea::TextArea(QPlainTextEdit* widget, QObject* parent) : QObject(parent), edit_(widget)
 {
+    QTextDocument* doc = edit_->document();
+    blockCount_ = doc->blockCount();
+    connect(doc, &QTextDocument::contentsChange, this, &TextArea::contentsChange);
+    connect(doc, &QTextDocument::contentsChanged, this, &TextArea::contentsChanged);
     connect(edit_, &QPlainTextEdit::textChanged, this, &TextArea::changed);
     edit_->installEventFilter(this);
+    if (auto* textEdit = qobject_cast<TextEdit*>(edit_)) {
+        textEdit->setPlainTextInserter([this](const QString& text) {
+            QTextCursor cursor = edit_->textCursor();
+            edit(cursor, text);
+            edit_->setTextCursor(cursor);
+        });
+    }
+}
+
+bool TextArea::continuesLine(const QTextBlock& block)
+{
+    return block.blockFormat().boolProperty(kContinuesLine);
+}
+
+QString TextArea::withoutPieceJoins(const QTextCursor& range)
+{
+    QString text = range.selectedText();
+    QTextBlock block = range.document()->findBlock(range.selectionStart());
+    qsizetype to = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QChar::ParagraphSeparator) {
+            block = block.next();
+            if (continuesLine(block))
+                continue;
+        }
+        text[to++] = text[i];
+    }
+    text.truncate(to);
+    return text;
+}
+
+int TextArea::mostIn(const QTextBlock& block) const
+{
+    return continuesLine(block) || continuesLine(block.next()) ? pieceLength_ : longLine_;
+}
+
+int TextArea::joinsThrough(int block) const
+{
+    return int(std::upper_bound(joins_.begin(), joins_.end(), block) - joins_.begin());
+}
+
+void TextArea::contentsChange(int position, int removed, int added)
+{
+    Q_UNUSED(removed);
+    const QTextDocument* doc = edit_->document();
+    const int count = doc->blockCount();
+    const int delta = count - blockCount_;
+    blockCount_ = count;
+    if (!indexing_)
+        return;
+    // The blocks the change spans, in today's numbering; blocks after it
+    // only moved by the change in the number of blocks.
+    const QTextBlock firstBlock = doc->findBlock(position);
+    const int first = firstBlock.isValid() ? firstBlock.blockNumber() : count - 1;
+    const QTextBlock lastBlock = doc->findBlock(position + added);
+    const int last = lastBlock.isValid() ? lastBlock.blockNumber() : count - 1;
+    const auto from = std::lower_bound(joins_.begin(), joins_.end(), first);
+    const auto to = std::upper_bound(from, joins_.end(), last - delta);
+    std::vector<int> spanned;
+    // Undo and redo bring back the pieces' marks with their blocks, so the
+    // blocks themselves say which are pieces.
+    QTextBlock block = firstBlock.isValid() ? firstBlock : doc->lastBlock();
+    for (int n = first; n <= last && block.isValid(); ++n, block = block.next())
+        if (n > 0 && continuesLine(block))
+            spanned.push_back(n);
+    const auto after = joins_.erase(from, to);
+    for (auto it = after; it != joins_.end(); ++it)
+        *it += delta;
+    joins_.insert(std::lower_bound(joins_.begin(), joins_.end(), first), spanned.begin(), spanned.end());
+    if (!editing_) {
+        touchedFirst_ = touchedFirst_ < 0 ? first : std::min(touchedFirst_, first);
+        touchedLast_ = std::max(touchedLast_, last);
+    }
+}
+
+void TextArea::contentsChanged()
+{
+    if (editing_ || touchedFirst_ < 0)
+        return;
+    const int first = touchedFirst_;
+    const int last = std::min(touchedLast_, edit_->document()->blockCount() - 1);
+    touchedFirst_ = touchedLast_ = -1;
+    // Typing, a paste or a drop into a plain widget can grow a piece past
+    // its length; it is cut as part of the same undo step. Undo and redo
+    // bring back only pieces that were short enough.
+    bool tooLong = false;
+    QTextBlock block = edit_->document()->findBlockByNumber(first);
+    for (int n = first; n <= last && block.isValid(); ++n, block = block.next())
+        tooLong = tooLong || block.length() - 1 > mostIn(block);
+    if (!tooLong)
+        return;
+    QTextCursor cursor(edit_->document());
+    editing_ = true;
+    cursor.joinPreviousEditBlock();
+    cutLongBlocks(cursor, first, last);
+    cursor.endEditBlock();
+    editing_ = false;
+}
+
+void TextArea::cutLongBlocks(QTextCursor& cursor, int first, int last)
+{
+    QTextDocument* doc = edit_->document();
+    // From the last block back, so that the numbers of those still to cut hold.
+    for (int n = last; n >= first; --n) {
+        const QTextBlock block = doc->findBlockByNumber(n);
+        if (!block.isValid() || block.length() - 1 <= mostIn(block))
+            continue;
+        const std::vector<qsizetype> cuts = cutsOf(block.text(), pieceLength_);
+        const QTextBlockFormat format = pieceFormat(block.blockFormat(), true);
+        const int start = block.position();
+        for (auto cut = cuts.rbegin(); cut != cuts.rend(); ++cut) {
+            cursor.setPosition(start + int(*cut));
+            cursor.insertBlock(format);
+        }
+    }
+}
+
+void TextArea::edit(QTextCursor& cursor, const QString& text, bool joinPrevious)
+{
+    const QString widgetText = toWidgetText(text);
+    const QTextDocument* doc = edit_->document();
+    editing_ = true;
+    if (joinPrevious)
+        cursor.joinPreviousEditBlock();
+    else
+        cursor.beginEditBlock();
+    const int from = cursor.selectionStart();
+    const bool inPiece = continuesLine(doc->findBlock(from));
+    cursor.insertText(widgetText);
+    const int to = cursor.position();
+    const int first = doc->findBlock(from).blockNumber();
+    const int last = doc->findBlock(to).blockNumber();
+    // New blocks may take the mark of a piece they were split from or that
+    // was removed, but the line ends inserted are real: the blocks after
+    // them start lines, and the first keeps what stood at its place.
+    QTextCursor marks(edit_->document());
+    const QTextBlock firstBlock = doc->findBlockByNumber(first);
+    if (first > 0 && continuesLine(firstBlock) != inPiece) {
+        marks.setPosition(firstBlock.position());
+        marks.setBlockFormat(pieceFormat(firstBlock.blockFormat(), inPiece));
+    }
+    bool marked = false;
+    QTextBlock block = firstBlock.next();
+    for (int n = first + 1; n <= last && block.isValid() && !marked; ++n, block = block.next())
+        marked = continuesLine(block);
+    if (marked) {
+        marks.setPosition(doc->findBlockByNumber(first + 1).position());
+        marks.setPosition(doc->findBlockByNumber(last).position(), QTextCursor::KeepAnchor);
+        marks.setBlockFormat(pieceFormat(marks.blockFormat(), false));
+    }
+    QTextCursor pieces(cursor);
+    cutLongBlocks(pieces, first, last);
+    cursor.endEditBlock();
+    editing_ = false;
+}
+
+bool TextArea::keyAtJoin(QKeyEvent* key)
+{
+    QTextCursor cursor = edit_->textCursor();
+    const QTextBlock block = cursor.block();
+    // A line end typed in a piece starts a line; the widget's own would
+    // copy the piece's mark onto the new block.
+    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+        && !(key->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier)) && continuesLine(block)) {
+        edit(cursor, u"\r\n"_s);
+        edit_->setTextCursor(cursor);
+        edit_->ensureCursorVisible();
+        return true;
+    }
+    // A typed character that would make the block longer than a piece goes
+    // in with the cut, as one undo step.
+    const QString typed = key->text();
+    if (!typed.isEmpty() && typed[0].isPrint()
+        && !(key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier))
+        && block.length() - 1 - (cursor.selectionEnd() - cursor.selectionStart()) + typed.size()
+               > mostIn(block)
+        && !edit_->isReadOnly()) {
+        edit(cursor, typed);
+        edit_->setTextCursor(cursor);
+        edit_->ensureCursorVisible();
+        return true;
+    }
+    if (joins_.empty())
+        return false;
+    // Removing a selection that ends at the start of a piece would leave the
+    // piece's mark on the block that remains, and the line before would lose
+    // its line end: the selection goes through edit(), which keeps the marks.
+    if (cursor.hasSelection() && !edit_->isReadOnly()
+        && (key->matches(QKeySequence::Delete) || key->matches(QKeySequence::Cut)
+            || (key->key() == Qt::Key_Backspace && !(key->modifiers() & ~Qt::ShiftModifier))
+            || (!typed.isEmpty() && typed[0].isPrint()
+                && !(key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier))))) {
+        if (key->matches(QKeySequence::Cut))
+            edit_->copy();
+        edit(cursor, key->matches(QKeySequence::Delete) || key->matches(QKeySequence::Cut)
+                             || key->key() == Qt::Key_Backspace
+                         ? QString()
+                         : typed);
+        edit_->setTextCursor(cursor);
+        edit_->ensureCursorVisible();
+        return true;
+    }
+    // The end of a piece and the start of the next are one place of the
+    // document: a key that moves or deletes across it starts from the side
+    // it goes to, so that it reaches a character.
+    const bool select =
+        key->matches(QKeySequence::SelectPreviousChar) || key->matches(QKeySequence::SelectNextChar)
+        || key->matches(QKeySequence::SelectPreviousWord) || key->matches(QKeySequence::SelectNextWord);
+    const bool plain = !cursor.hasSelection();
+    const bool back =
+        select
+            ? key->matches(QKeySequence::SelectPreviousChar) || key->matches(QKeySequence::SelectPreviousWord)
+            : plain
+                  && (key->matches(QKeySequence::MoveToPreviousChar)
+                      || key->matches(QKeySequence::MoveToPreviousWord)
+                      || key->matches(QKeySequence::DeleteStartOfWord)
+                      || (key->key() == Qt::Key_Backspace && !(key->modifiers() & ~Qt::ShiftModifier)));
+    const bool forward =
+        select
+            ? key->matches(QKeySequence::SelectNextChar) || key->matches(QKeySequence::SelectNextWord)
+            : plain
+                  && (key->matches(QKeySequence::MoveToNextChar) || key->matches(QKeySequence::MoveToNextWord)
+                      || key->matches(QKeySequence::DeleteEndOfWord) || key->matches(QKeySequence::Delete));
+    int at = cursor.position();
+    const QTextDocument* doc = edit_->document();
+    if (back) {
+        for (QTextBlock b = doc->findBlock(at); b.isValid() && at == b.position() && continuesLine(b);
+             b = doc->findBlock(at))
+            --at;
+    } else if (forward) {
+        for (QTextBlock b = doc->findBlock(at);
+             b.isValid() && at == b.position() + b.length() - 1 && continuesLine(b.next()); b = b.next())
+            ++at;
+    }
+    if (at != cursor.position()) {
+        cursor.setPosition(at, select ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
+        edit_->setTextCursor(cursor);
+    }
+    return false;
 }
 
 bool TextArea::eventFilter(QObject* watched, QEvent* event)
@@ -69,6 +345,8 @@ bool TextArea::eventFilter(QObject* watched, QEvent* event)
             QCoreApplication::sendEvent(edit_, &plain);
             return true;
         }
+        if (keyAtJoin(key))
+            return true;
     }
     return QObject::eventFilter(watched, event);
 }
@@ -96,25 +374,118 @@ QString TextArea::toWidgetText(QString text)
     return text;
 }
 
+QString TextArea::toDocumentText(const QString& widgetText, int firstBlock) const
+{
+    const auto from = std::upper_bound(joins_.begin(), joins_.end(), firstBlock);
+    if (from == joins_.end() || widgetText.indexOf(QChar::ParagraphSeparator) < 0)
+        return fromWidgetText(widgetText);
+    // Line ends become CR LF, the separators in front of pieces nothing.
+    auto join = from;
+    const qsizetype separators = widgetText.count(QChar::ParagraphSeparator);
+    QString out(widgetText.size() + separators, Qt::Uninitialized);
+    QChar* to = out.data();
+    int block = firstBlock;
+    for (const QChar c : widgetText) {
+        if (c != QChar::ParagraphSeparator) {
+            *to++ = c;
+            continue;
+        }
+        ++block;
+        while (join != joins_.end() && *join < block)
+            ++join;
+        if (join != joins_.end() && *join == block)
+            continue;
+        *to++ = u'\r';
+        *to++ = u'\n';
+    }
+    out.truncate(to - out.data());
+    return out;
+}
+
 QString TextArea::text() const
 {
     // toPlainText() would turn no-break spaces into spaces.
-    return fromWidgetText(edit_->document()->toRawText());
+    return toDocumentText(edit_->document()->toRawText(), 0);
 }
 
 void TextArea::setText(const QString& text)
 {
     QTextCursor cursor(edit_->document());
     cursor.select(QTextCursor::Document);
-    replace(cursor, text);
+    edit(cursor, text);
     // A new text starts with the caret at its top.
     cursor.movePosition(QTextCursor::Start);
     edit_->setTextCursor(cursor);
 }
 
+QString TextArea::widgetTextInPieces(const QString& text, std::vector<int>& joins) const
+{
+    // Most pages hold no line that needs cutting, and cost one look at each line.
+    int block = 0;
+    qsizetype start = 0;
+    bool cut = false;
+    for (qsizetype end = 0; end <= text.size(); ++end) {
+        if (end < text.size() && !isBlockSeparator(text[end]))
+            continue;
+        if (end - start > longLine_) {
+            cut = true;
+            break;
+        }
+        start = end + 1;
+    }
+    if (!cut)
+        return text;
+    QString out;
+    out.reserve(text.size() + text.size() / (pieceLength_ / 2) + 1);
+    start = 0;
+    for (qsizetype end = 0; end <= text.size(); ++end) {
+        if (end < text.size() && !isBlockSeparator(text[end]))
+            continue;
+        const QStringView line = QStringView(text).mid(start, end - start);
+        qsizetype from = 0;
+        if (line.size() > longLine_)
+            for (const qsizetype at : cutsOf(line, pieceLength_)) {
+                out += line.mid(from, at - from);
+                out += QChar::ParagraphSeparator;
+                joins.push_back(++block);
+                from = at;
+            }
+        out += line.mid(from);
+        if (end < text.size()) {
+            out += text[end];
+            ++block;
+        }
+        start = end + 1;
+    }
+    return out;
+}
+
 void TextArea::load(QString text)
 {
-    edit_->setPlainText(toWidgetText(std::move(text)));
+    std::vector<int> joins;
+    const QString widgetText = widgetTextInPieces(toWidgetText(std::move(text)), joins);
+    indexing_ = false;
+    joins_.clear();
+    edit_->setPlainText(widgetText);
+    if (!joins.empty()) {
+        // Marks each line's pieces at once, without an undo step of its own.
+        QTextDocument* doc = edit_->document();
+        doc->setUndoRedoEnabled(false);
+        QTextCursor cursor(doc);
+        for (size_t i = 0; i < joins.size();) {
+            size_t j = i;
+            while (j + 1 < joins.size() && joins[j + 1] == joins[j] + 1)
+                ++j;
+            cursor.setPosition(doc->findBlockByNumber(joins[i]).position());
+            cursor.setPosition(doc->findBlockByNumber(joins[j]).position(), QTextCursor::KeepAnchor);
+            cursor.setBlockFormat(pieceFormat(cursor.blockFormat(), true));
+            i = j + 1;
+        }
+        doc->setUndoRedoEnabled(true);
+    }
+    joins_ = std::move(joins);
+    blockCount_ = edit_->document()->blockCount();
+    indexing_ = true;
 }
 
 bool TextArea::isEmpty() const
@@ -125,13 +496,16 @@ bool TextArea::isEmpty() const
 qsizetype TextArea::length() const
 {
     const QTextDocument* doc = edit_->document();
-    // characterCount() includes the final block separator, which is no line end.
-    return qsizetype(doc->characterCount()) - 1 + (doc->blockCount() - 1);
+    // characterCount() includes the final block separator, which is no line
+    // end; a separator in front of a piece is no character at all.
+    return qsizetype(doc->characterCount()) - 1 + (doc->blockCount() - 1) - 2 * qsizetype(joins_.size());
 }
 
 QString TextArea::selectedText() const
 {
-    return fromWidgetText(edit_->textCursor().selectedText());
+    const QTextCursor cursor = edit_->textCursor();
+    return toDocumentText(cursor.selectedText(),
+                          edit_->document()->findBlock(cursor.selectionStart()).blockNumber());
 }
 
 void TextArea::replaceSelection(const QString& text)
@@ -140,15 +514,17 @@ void TextArea::replaceSelection(const QString& text)
     // new text without a synchronous relayout; scrolling it into view waits
     // for the event loop, once, however many edits come before.
     QTextCursor cursor = edit_->textCursor();
-    replace(cursor, text);
+    edit(cursor, text);
     scrollToCaretLater();
 }
 
 qsizetype TextArea::toDocument(int widgetPosition) const
 {
     const QTextBlock block = edit_->document()->findBlock(widgetPosition);
-    // Each line end before the position is one character longer in the document.
-    return qsizetype(widgetPosition) + (block.isValid() ? block.blockNumber() : 0);
+    // Each line end before the position is one character longer in the
+    // document, each separator in front of a piece one shorter.
+    const int number = block.isValid() ? block.blockNumber() : 0;
+    return qsizetype(widgetPosition) + number - 2 * joinsThrough(number);
 }
 
 int TextArea::toWidget(qsizetype documentPosition) const
@@ -161,13 +537,14 @@ int TextArea::toWidget(qsizetype documentPosition) const
     int high = doc->blockCount() - 1;
     while (low < high) {
         const int mid = low + (high - low + 1) / 2;
-        if (qsizetype(doc->findBlockByNumber(mid).position()) + mid <= documentPosition)
+        if (qsizetype(doc->findBlockByNumber(mid).position()) + mid - 2 * joinsThrough(mid)
+            <= documentPosition)
             low = mid;
         else
             high = mid - 1;
     }
     const QTextBlock block = doc->findBlockByNumber(low);
-    const qsizetype offset = documentPosition - (qsizetype(block.position()) + low);
+    const qsizetype offset = documentPosition - (qsizetype(block.position()) + low - 2 * joinsThrough(low));
     // A position inside or past a line end stands at the end of the line.
     const qsizetype lineLength = block.length() - 1;
     return block.position() + int(std::min(offset, lineLength));
@@ -213,10 +590,15 @@ qsizetype TextArea::indexOf(const QString& needle) const
     if (needle.isEmpty())
         return -1;
     const QTextDocument* doc = edit_->document();
-    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
-        const qsizetype at = block.text().indexOf(needle);
+    for (QTextBlock block = doc->begin(); block.isValid();) {
+        // A line with its pieces joined: a needle may span a join.
+        const QTextBlock first = block;
+        QString line = block.text();
+        for (block = block.next(); block.isValid() && continuesLine(block); block = block.next())
+            line += block.text();
+        const qsizetype at = line.indexOf(needle);
         if (at >= 0)
-            return toDocument(block.position() + int(at));
+            return toDocument(first.position()) + at;
     }
     return -1;
 }
@@ -231,7 +613,7 @@ void TextArea::insertAt(qsizetype position, const QString& text)
     const int anchor = caret.anchor();
     const int end = caret.selectionEnd();
     const int start = caret.selectionStart();
-    replace(cursor, text);
+    edit(cursor, text);
     // A selection that ends where the text goes in would stretch over it;
     // it keeps to its own characters.
     if (start < end && end == at) {
@@ -261,11 +643,9 @@ void TextArea::surround(const QString& before, const QString& after)
     // Two edits joined into one undo step: a single edit block spanning both
     // ends would have the layout redo the whole text in between.
     QTextCursor cursor(edit_->document());
-    replace(cursor, before);
+    edit(cursor, before);
     cursor.movePosition(QTextCursor::End);
-    cursor.joinPreviousEditBlock();
-    cursor.insertText(toWidgetText(after));
-    cursor.endEditBlock();
+    edit(cursor, after, true);
     cursor.movePosition(QTextCursor::Start);
     edit_->setTextCursor(cursor);
 }

@@ -6,7 +6,11 @@
 #include <QObject>
 #include <QString>
 
+#include <vector>
+
+class QKeyEvent;
 class QPlainTextEdit;
+class QTextBlock;
 class QTextCursor;
 
 namespace mx {
@@ -19,6 +23,15 @@ namespace mx {
 // Texts handed in may use CR LF, lone CR or lone LF; each is one line end.
 // So are U+2029 and U+FDD0/U+FDD1, which the widget can keep only as block
 // separators: they come back as CR LF.
+//
+// The widget lays out and shapes a whole block again at every edit, so a line
+// of megabytes (a minified page) would cost seconds per key. A line longer
+// than the piece length is therefore shown as pieces, each a block of its
+// own whose format marks it as continuing the line before; the block
+// separator in front of a piece is no character of the document. Every
+// reading, position and search here goes by the document's text, pieces
+// joined. Edits made here, by the keyboard or by a paste through TextEdit
+// cut a piece that grows too long again within the same undo step.
 class TextArea : public QObject {
     Q_OBJECT
 public:
@@ -73,6 +86,20 @@ public:
     // Line ends as the widget keeps them.
     static QString toWidgetText(QString text);
 
+    // Whether the block continues the line of the block before it.
+    static bool continuesLine(const QTextBlock& block);
+    // The characters a widget range holds in the document's terms but with
+    // the widget's separators: only the separators in front of pieces are
+    // left out.
+    static QString withoutPieceJoins(const QTextCursor& range);
+
+    // Lines up to kLongLine characters are single blocks; a longer one is
+    // shown in pieces of at most kPieceLength, short enough that an edit
+    // costs about what it costs in a line of 80. Tests set both smaller.
+    static constexpr int kLongLine = 4096;
+    static constexpr int kPieceLength = 256;
+    void setPieceLength(int length) { pieceLength_ = longLine_ = length; }
+
 Q_SIGNALS:
     // After every change of the text, from whatever source.
     void changed();
@@ -83,10 +110,35 @@ protected:
 private:
     QTextCursor cursorAt(qsizetype start, qsizetype length) const;
     void scrollToCaretLater();
+    // Replaces the cursor's selection by text as one undo step (or as part
+    // of the step before), in pieces where a line grows too long.
+    void edit(QTextCursor& cursor, const QString& text, bool joinPrevious = false);
+    // Cuts the blocks first..last that are longer than a piece.
+    void cutLongBlocks(QTextCursor& cursor, int first, int last);
+    QString widgetTextInPieces(const QString& text, std::vector<int>& joins) const;
+    bool keyAtJoin(QKeyEvent* key);
+    void contentsChange(int position, int removed, int added);
+    void contentsChanged();
+    // Joins in front of the blocks up to and including this one.
+    int joinsThrough(int block) const;
+    QString toDocumentText(const QString& widgetText, int firstBlock) const;
 
     QPlainTextEdit* edit_;
     bool busy_ = false;
     bool scrollPending_ = false;
+    int pieceLength_ = kPieceLength;
+    int longLine_ = kLongLine;
+    // The most a block may hold before it is cut: a piece, or a whole line.
+    int mostIn(const QTextBlock& block) const;
+    // Block numbers of the pieces that continue a line, in order: the
+    // separators that the document does not hold.
+    std::vector<int> joins_;
+    int blockCount_ = 1;
+    bool indexing_ = true;
+    bool editing_ = false;
+    // The blocks the last edit from outside touched, to cut if too long.
+    int touchedFirst_ = -1;
+    int touchedLast_ = -1;
 };
 
 // While it lives, the text area shows the busy pointer; every way out of a

@@ -4,8 +4,13 @@
 
 #include "TextEdit.h"
 
+#include "TextArea.h"
+
 #include <QMimeData>
+#include <QPainter>
 #include <QPointer>
+#include <QTextBlock>
+#include <QTextLayout>
 
 #include <algorithm>
 
@@ -55,8 +60,72 @@ void TextEdit::insertFromMimeData(const QMimeData* source)
     if (text.isEmpty())
         return;
     // As the widget inserts plain text itself: one undo step, the caret after it.
-    insertPlainText(text);
+    if (inserter_)
+        inserter_(text);
+    else
+        insertPlainText(text);
     ensureCursorVisible();
+}
+
+QMimeData* TextEdit::createMimeDataFromSelection() const
+{
+    QMimeData* data = QPlainTextEdit::createMimeDataFromSelection();
+    const QTextCursor selection = textCursor();
+    const QString raw = selection.selectedText();
+    const QString joined = TextArea::withoutPieceJoins(selection);
+    if (joined.size() == raw.size())
+        return data;
+    // The widget's text, one character for each of the selection's, with
+    // the separators in front of pieces left out; no rich text, which would
+    // hold each piece as a paragraph of its own.
+    const QString text = data->text();
+    delete data;
+    QString out;
+    out.reserve(joined.size());
+    QTextBlock block = document()->findBlock(selection.selectionStart());
+    for (qsizetype i = 0; i < raw.size() && i < text.size(); ++i) {
+        if (raw[i] == QChar::ParagraphSeparator) {
+            block = block.next();
+            if (TextArea::continuesLine(block))
+                continue;
+        }
+        out += text[i];
+    }
+    auto* plain = new QMimeData;
+    plain->setText(out);
+    return plain;
+}
+
+void TextEdit::paintEvent(QPaintEvent* event)
+{
+    QPlainTextEdit::paintEvent(event);
+    QTextBlock block = firstVisibleBlock();
+    if (!block.isValid())
+        return;
+    // A piece that goes on in the next row ends in an arrow, and the row
+    // that goes on begins with a bar in the margin: one line, shown in rows.
+    QPainter painter(viewport());
+    QColor mark = palette().color(QPalette::PlaceholderText);
+    painter.setPen(mark);
+    const QPointF offset = contentOffset();
+    const qreal margin = document()->documentMargin();
+    const int bottom = event->rect().bottom();
+    for (; block.isValid(); block = block.next()) {
+        const QRectF box = blockBoundingGeometry(block).translated(offset);
+        if (box.top() > bottom)
+            break;
+        if (!block.isVisible())
+            continue;
+        if (TextArea::continuesLine(block))
+            painter.fillRect(QRectF(box.left(), box.top(), std::max(1.0, margin / 2), box.height()), mark);
+        const QTextLayout* layout = block.layout();
+        if (TextArea::continuesLine(block.next()) && layout && layout->lineCount() > 0) {
+            const QTextLine line = layout->lineAt(layout->lineCount() - 1);
+            const QPointF at = box.topLeft() + layout->position() + QPointF(line.naturalTextWidth() + 2, 0);
+            painter.drawText(QRectF(at, QSizeF(box.height() * 2, line.height())),
+                             Qt::AlignLeft | Qt::AlignVCenter, u"→"_s);
+        }
+    }
 }
 
 } // namespace mx
