@@ -120,6 +120,7 @@ private Q_SLOTS:
         QCOMPARE(edit->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
         QCOMPARE(edit->font().pointSizeF(), 14.25);
         QCOMPARE(edit->font().families().value(0), u"ＭＳ 明朝"_s);
+        QCOMPARE(edit->accessibleName(), u"本文"_s);
         const int dpi = f.window->logicalDpiX();
         QCOMPARE(edit->size(), QSize(qRound(7290 * dpi / 1440.0), qRound(5685 * dpi / 1440.0)));
         QVERIFY(!f.window->windowIcon().isNull());

@@ -4,6 +4,7 @@
 
 #include "MainWindow.h"
 
+#include "Accessibility.h"
 #include "Closing.h"
 #include "Composition.h"
 #include "core/TextArea.h"
@@ -14,10 +15,12 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QShortcut>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -80,7 +83,11 @@ MainWindow::MainWindow(platform::Platform& platform, QWidget* parent)
     edit_->setFrameShape(QFrame::NoFrame);
     setCentralWidget(edit_);
 
+    auto* bar = new MenuBar(this);
+    setMenuBar(bar);
     buildMenus();
+    // The desktop's key for the menus: none of them has an access key.
+    new QShortcut(Qt::Key_F10, this, [bar] { bar->openFirstMenu(); });
 
     connect(text_, &TextArea::changed, &document_, &Document::changed);
     connect(&document_, &Document::captionChanged, this,
@@ -199,7 +206,9 @@ void MainWindow::finishTextArea()
     // Done once the window is mapped and before its first paint: the
     // accessible name wakes the accessibility bridge (a D-Bus round trip) and
     // the font loads the Mincho face, and neither need hold up the window.
-    edit_->setAccessibleName(u"Text1"_s);
+    // A screen reader says what the text area is, not its control name.
+    edit_->setAccessibleName(u"本文"_s);
+    setAccessibleDescription(programDescription());
     edit_->setFont(editorFont());
 }
 
@@ -248,6 +257,10 @@ void MainWindow::answerEndRequest()
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    // The input method has had the key first: what comes here it let through.
+    if (watched == edit_ && event->type() == QEvent::KeyPress
+        && asksForAccessKey(*static_cast<QKeyEvent*>(event)))
+        return true;
     // Once every program has agreed, the session manager ends the program
     // with a Quit, which closes the window.
     if (watched == qApp && event->type() == QEvent::Quit)

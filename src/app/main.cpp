@@ -2,6 +2,7 @@
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "Accessibility.h"
 #include "MainWindow.h"
 #include "core/Document.h"
 #include "platform/QtPlatform.h"
@@ -18,6 +19,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(mx::kProgramName);
     QApplication::setDesktopFileName(u"marquetrix"_s);
+    mx::describeApplication();
 
     // The program speaks Japanese whatever the locale, and so must Qt's own
     // buttons and dialogs.

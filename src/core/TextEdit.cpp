@@ -26,8 +26,10 @@ bool offersText(const QMimeData* source)
     if (!source)
         return false;
     const QStringList formats = source->formats();
+    // A file dropped from a file manager may come as its address alone,
+    // which Qt gives as text.
     return alive && std::any_of(formats.begin(), formats.end(), [](const QString& format) {
-               return format.startsWith(u"text/plain"_s);
+               return format.startsWith(u"text/plain"_s) || format == u"text/uri-list"_s;
            });
 }
 

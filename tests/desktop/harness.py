@@ -554,3 +554,38 @@ def accessible_tree(app_name, timeout=15):
     found = wait_for(application, timeout=timeout, interval=0.2)
     check(found is not None, f"{app_name} never appeared on the accessibility bus")
     return found
+
+
+def find_accessible(node, role, name=None):
+    """The first accessible at or under node of the role, as AT-SPI names it
+    ("text", "menu bar"), and of the name if one is given."""
+    if node.get_role_name() == role and name in (None, node.get_name()):
+        return node
+    for i in range(node.get_child_count()):
+        found = find_accessible(node.get_child_at_index(i), role, name)
+        if found is not None:
+            return found
+    return None
+
+
+def has_state(node, state):
+    """Whether the accessible is in the state, as AT-SPI names it ("focused")."""
+    from gi.repository import Atspi
+    return node.get_state_set().contains(getattr(Atspi.StateType, state.upper()))
+
+
+def with_bus(test):
+    """Runs test(app, tree, artifacts) with the editor on the accessibility bus."""
+    def wrapped(binary, display, artifacts):
+        bus = Bus(display.env)
+        os.environ.update(DISPLAY=display.name, DBUS_SESSION_BUS_ADDRESS=bus.address)
+        app = App(display, binary, extra_env={"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1",
+                                              "DBUS_SESSION_BUS_ADDRESS": bus.address})
+        try:
+            tree = accessible_tree("Marquetrix")
+            test(app, tree, artifacts)
+        finally:
+            app.kill()
+            bus.close()
+    wrapped.__name__ = test.__name__
+    return wrapped

@@ -8,8 +8,8 @@
 frozen remote-desktop client is: it takes CLIPBOARD and PRIMARY and ignores
 every request for their contents. With --retake it also takes a selection
 back each time another program takes it, until it gets SIGUSR1 (it lets go).
-It prints "taken" on each take and "lost" when it leaves a selection to
-another program."""
+It prints "taken" on each take, and "lost" and the selection's name when it
+leaves one to another program."""
 import signal
 import sys
 
@@ -43,7 +43,7 @@ def main():
             d.flush()
             print("taken", flush=True)
         else:
-            print("lost", flush=True)
+            print("lost", d.get_atom_name(event.atom), flush=True)
 
 
 if __name__ == "__main__":

@@ -10,7 +10,7 @@ screens of several sizes."""
 import os
 import threading
 
-from harness import HERE, App, Bus, accessible_tree, centred_on, check, expect, main, wait_for
+from harness import HERE, centred_on, check, expect, find_accessible, main, wait_for, with_bus
 
 
 def designed_menus():
@@ -48,23 +48,6 @@ def menu_items(node, depth=0, out=None):
     return out
 
 
-def with_bus(test):
-    """Runs test(app, items, artifacts) with the editor on the accessibility bus."""
-    def wrapped(binary, display, artifacts):
-        bus = Bus(display.env)
-        os.environ.update(DISPLAY=display.name, DBUS_SESSION_BUS_ADDRESS=bus.address)
-        app = App(display, binary, extra_env={"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1",
-                                              "DBUS_SESSION_BUS_ADDRESS": bus.address})
-        try:
-            tree = accessible_tree("Marquetrix")
-            test(app, tree, artifacts)
-        finally:
-            app.kill()
-            bus.close()
-    wrapped.__name__ = test.__name__
-    return wrapped
-
-
 # The accessibility library keeps its first bus for the life of the process,
 # so everything on the bus happens in this one test.
 @with_bus
@@ -90,7 +73,7 @@ def commands_pressed_through_the_bus(app, tree, artifacts):
     expect(lambda: menu_items(tree)[6][2], True, "typing enabled the Tags menu")
     # The command goes over the bus, the keys through the X server: wait until
     # the selection the keys made is there.
-    text = text_area(tree)
+    text = find_accessible(tree, "text", "本文")
     expect(lambda: selection(text), (0, 5), "ctrl+a selected the text")
     h2 = items[(2, "H2")]
     h2.get_action_iface().do_action(0)
@@ -102,17 +85,6 @@ def commands_pressed_through_the_bus(app, tree, artifacts):
     app.screenshot(f"{artifacts}/version-box.png")
     app.key("Return")
     check(not wait_for(lambda: app.windows("^Version$"), lambda found: not found), "the version box closed")
-
-
-def text_area(node):
-    """The accessible text area (the widget's accessible name)."""
-    if node.get_name() == "Text1" and node.get_text_iface() is not None:
-        return node
-    for i in range(node.get_child_count()):
-        found = text_area(node.get_child_at_index(i))
-        if found is not None:
-            return found
-    return None
 
 
 def selection(text):

@@ -17,7 +17,8 @@ import tempfile
 import threading
 import time
 
-from harness import App, Bus, Display, Unavailable, accessible_tree, check, expect, main, read_bytes, run, wait_for
+from harness import (App, Bus, Display, Unavailable, accessible_tree, check, expect, find_accessible, has_state, main,
+                     read_bytes, run, wait_for)
 
 # How long a settled document must stay as it is. A composition committed
 # twice or late arrives unannounced, so there is nothing to wait for; a second
@@ -168,17 +169,6 @@ class InputMethod:
                 proc.wait()
 
 
-def text_area(node):
-    from gi.repository import Atspi
-    if node.get_role() == Atspi.Role.TEXT:
-        return node
-    for i in range(node.get_child_count()):
-        found = text_area(node.get_child_at_index(i))
-        if found:
-            return found
-    return None
-
-
 def items(node, out=None):
     """Every menu item under node by caption (captions are unique but for ヘルプ)."""
     from gi.repository import Atspi
@@ -198,7 +188,7 @@ class Session:
     def __init__(self, app, tree, im):
         self.app = app
         self.im = im
-        self.text = text_area(tree).get_text_iface()
+        self.text = find_accessible(tree, "text").get_text_iface()
         self.items = items(tree)
 
     def document(self):
@@ -214,8 +204,7 @@ class Session:
         return first.start_offset, first.end_offset
 
     def enabled(self, caption):
-        from gi.repository import Atspi
-        return self.items[caption].get_state_set().contains(Atspi.StateType.ENABLED)
+        return has_state(self.items[caption], "enabled")
 
     def press(self, caption, wait=True):
         """A command as a screen reader gives it: no key, no click, no focus change."""

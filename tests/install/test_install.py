@@ -162,7 +162,8 @@ def start_installed(binary, prefix):
     time.sleep(2)
     code = proc.poll()
     if code is None:
-        proc.terminate()
+        # SIGTERM would put the close question to nobody: the window starts modified.
+        proc.kill()
         proc.wait(timeout=10)
         return
     out = proc.stdout.read().decode(errors="replace")
