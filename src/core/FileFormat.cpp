@@ -18,11 +18,25 @@ namespace {
 
 using Flag = QStringConverter::Flag;
 
+// How far into a file a NUL byte makes it binary.
+constexpr qsizetype kBinaryProbeBytes = 64 * 1024;
+// How far into a page its own charset declaration is looked for.
+constexpr qsizetype kDeclarationProbeBytes = 4 * 1024;
+
+// Windows Japanese, the encoding most Japanese pages of their day were
+// written in, under the name Qt's ICU knows it by.
+const QString kWindowsJapanese = QStringLiteral("windows-31j");
+
+bool isWindowsJapanese(const QString& encoding)
+{
+    return encoding.compare(kWindowsJapanese, Qt::CaseInsensitive) == 0;
+}
+
 // The encodings tried, in order, when neither a mark nor a declaration
 // settles it. EUC-JP goes before Windows Japanese: a Windows Japanese text
 // almost never passes as EUC-JP, while EUC-JP often passes as half-width
 // katakana in Windows Japanese.
-const char* const kCandidates[] = {"UTF-8", "EUC-JP", "windows-31j"};
+const QString kCandidates[] = {QStringLiteral("UTF-8"), QStringLiteral("EUC-JP"), kWindowsJapanese};
 
 // Decoding stops at the first chunk with an error, so that a 100 MB Shift_JIS
 // file does not have to fail as UTF-8 and EUC-JP all the way to its end.
@@ -213,8 +227,7 @@ qsizetype firstUnencodable(QStringView text, const QString& encoding)
 // and they are most files, so the extra pass is spared them.
 bool writesBack(const QString& text, const QString& encoding)
 {
-    if (encoding.compare(u"UTF-8"_s, Qt::CaseInsensitive) == 0
-        || encoding.compare(u"windows-31j"_s, Qt::CaseInsensitive) == 0)
+    if (encoding.compare(u"UTF-8"_s, Qt::CaseInsensitive) == 0 || isWindowsJapanese(encoding))
         return true;
     return firstUnencodable(text, encoding) < 0;
 }
@@ -292,8 +305,7 @@ DecodedFile decodeFile(QByteArrayView bytes)
             return finish(std::move(*text), {declared});
     }
 
-    for (const char* candidate : kCandidates) {
-        const QString name = QString::fromLatin1(candidate);
+    for (const QString& name : kCandidates) {
         std::optional<QString> text = decodeStrict(bytes, name, true);
         if (text && writesBack(*text, name))
             return finish(std::move(*text), {name});
@@ -358,7 +370,7 @@ EncodedFile encodeFile(QStringView text, const FileFormat& format)
 
 QString encodingDisplayName(const QString& encoding)
 {
-    if (encoding.compare(u"windows-31j"_s, Qt::CaseInsensitive) == 0)
+    if (isWindowsJapanese(encoding))
         return u"Shift_JIS"_s;
     return encoding;
 }

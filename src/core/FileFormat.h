@@ -28,11 +28,6 @@ struct FileFormat {
 // still fits the text area's positions.
 inline constexpr qint64 kMaxFileBytes = qint64(512) << 20;
 
-// How far into a file a NUL byte makes it binary.
-inline constexpr qsizetype kBinaryProbeBytes = 64 * 1024;
-// How far into a page its own charset declaration is looked for.
-inline constexpr qsizetype kDeclarationProbeBytes = 4 * 1024;
-
 struct DecodedFile {
     // The file's lines ended by CR LF, with exactly the line ends the file has.
     QString text;

@@ -22,22 +22,35 @@ namespace {
 
 using platform::Icon;
 
-// Pages selected: "HTML(*.htm)".
-void prepareDialog(platform::FileDialog& dialog)
+using Mode = platform::FileDialog::Mode;
+
+// Shows Open or Save As on the list of the document's kinds, pages selected
+// ("HTML(*.htm)"). The document hears of it however the dialog closed. The
+// chosen name, or nothing on Cancel.
+std::optional<QString> askForFile(Editor& editor, Mode mode)
 {
+    platform::FileDialog& dialog = editor.platform.dialog;
     using enum FileKind;
     dialog.prepare({filterPairs({Text, Htm, Html}), 1});
+    const bool chosen = mode == Mode::Open ? dialog.showOpen() : dialog.showSave();
+    if (mode == Mode::Open)
+        editor.document.openAsked();
+    else
+        editor.document.saveAsAsked();
+    if (!chosen)
+        return std::nullopt;
+    return dialog.fileName();
 }
 
 QString cannotOpen(const QString& path, const QString& reason)
 {
-    return u"ファイルを開けませんでした。\n\n%1\n\n%2"_s.arg(path, reason);
+    return u"ファイルを開けませんでした。\r\n\r\n%1\r\n\r\n%2"_s.arg(path, reason);
 }
 
 QString cannotSave(const QString& path, const QString& reason)
 {
-    return u"ファイルを保存できませんでした。\n\n%1\n\n%2\n\n画面の文書はそのまま残っています。"_s.arg(
-        path, reason);
+    return u"ファイルを保存できませんでした。\r\n\r\n%1\r\n\r\n%2\r\n\r\n画面の文書はそのまま残っています。"_s
+        .arg(path, reason);
 }
 
 QString unencodableReason(const EncodedFile& encoded, const QString& encoding)
@@ -70,14 +83,11 @@ bool writeDocument(Editor& editor, const QString& path)
 
 void openDocument(Editor& editor)
 {
-    platform::FileDialog& dialog = editor.platform.dialog;
-    prepareDialog(dialog);
-    const bool chosen = dialog.showOpen();
-    editor.document.openAsked();
+    const std::optional<QString> chosen = askForFile(editor, Mode::Open);
     if (!chosen)
         return;
 
-    const QString path = dialog.fileName();
+    const QString& path = *chosen;
     BusyPointer busy(editor.text);
     DecodedFile decoded;
     {
@@ -98,11 +108,11 @@ void openDocument(Editor& editor)
     editor.text.load(std::move(decoded.text));
     busy.release();
     editor.document.opened(path, decoded.format);
-    dialog.forgetNameAfterUse();
+    editor.platform.dialog.forgetNameAfterUse();
 
     if (decoded.guessed)
         editor.tell(
-            u"%1\n\nの文字コードを判別できなかったため、ISO-8859-1 として開きました。"
+            u"%1\r\n\r\nの文字コードを判別できなかったため、ISO-8859-1 として開きました。"
             "日本語の文字は正しく表示されませんが、手を加えなかった部分は元のバイトのまま保存されます。"_s
                 .arg(path),
             Icon::Warning);
@@ -121,18 +131,11 @@ bool saveDocument(Editor& editor)
 
 bool saveDocumentAs(Editor& editor)
 {
-    platform::FileDialog& dialog = editor.platform.dialog;
-    prepareDialog(dialog);
-    const bool chosen = dialog.showSave();
-    editor.document.saveAsAsked();
-    if (!chosen)
+    const std::optional<QString> chosen = askForFile(editor, Mode::Save);
+    if (!chosen || !writeDocument(editor, *chosen))
         return false;
-
-    const QString path = dialog.fileName();
-    if (!writeDocument(editor, path))
-        return false;
-    editor.document.written(path);
-    dialog.forgetNameAfterUse();
+    editor.document.written(*chosen);
+    editor.platform.dialog.forgetNameAfterUse();
     return true;
 }
 
@@ -144,7 +147,7 @@ void showInBrowser(Editor& editor)
         return;
     const QString path = editor.document.currentFile();
     if (!editor.platform.browser.showFile(path))
-        editor.tell(u"ブラウザを起動できませんでした。ファイルは保存されています。\n\n%1"_s.arg(path),
+        editor.tell(u"ブラウザを起動できませんでした。ファイルは保存されています。\r\n\r\n%1"_s.arg(path),
                     Icon::Critical);
 }
 

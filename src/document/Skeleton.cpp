@@ -12,6 +12,9 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace mx::document {
 
+namespace {
+
+// The fixed frame of a page: six lines of head, then the tail that closes it.
 const QString& skeletonHead()
 {
     static const QString head = u"<HTML>\r\n<HEAD>\r\n<TITLE></TITLE>\r\n</HEAD>\r\n<BODY>\r\n<PRE>\r\n"_s;
@@ -24,14 +27,11 @@ const QString& skeletonTail()
     return tail;
 }
 
-QString skeleton(const QString& body)
-{
-    return skeletonHead() + body + skeletonTail();
-}
+} // namespace
 
 void newDocument(Editor& editor)
 {
-    editor.text.setText(skeleton(QString()));
+    editor.text.setText(skeletonHead() + skeletonTail());
     editor.document.renewed();
 }
 

@@ -21,23 +21,28 @@ const QString kFramesetEnd = u"</FRAMESET>"_s;
 const QString kBody = u"<BODY>"_s;
 const QString kHeadEnd = u"</HEAD>"_s;
 
-} // namespace
-
+// The frameset that replaces the tag a split selects: the opening with the two
+// equal sizes, an empty line for the frame entries, then closing and a line end.
 QString framesetSnippet(const QString& opening, const QString& closing)
 {
     return opening + u"\"*,*\">\r\n\r\n"_s + closing + u"\r\n"_s;
 }
 
+// "<FRAME SRC="link" NAME="" RESIZE>" and a line end.
 QString frameEntrySnippet(const QString& link)
 {
     return u"<FRAME SRC=\""_s + link + u"\" NAME=\"\" RESIZE>\r\n"_s;
 }
 
+// The 18 characters that go before the head's end tag.
 QString baseTargetLine()
 {
     return u"<BASE TARGET=\"\">\r\n"_s;
 }
 
+// Replaces the first "</FRAMESET>" by a new frameset left open, or, with none
+// in the text, the first "<BODY>" by a closed one. With neither, only the
+// focus moves.
 void splitFrameset(Editor& editor, const QString& opening)
 {
     TextArea& text = editor.text;
@@ -57,14 +62,16 @@ void splitFrameset(Editor& editor, const QString& opening)
     insertSnippet(editor, framesetSnippet(opening, closing));
 }
 
+} // namespace
+
 void splitFramesetRows(Editor& editor)
 {
-    splitFrameset(editor, QString::fromUtf16(kRowsOpening));
+    splitFrameset(editor, u"<FRAMESET ROWS="_s);
 }
 
 void splitFramesetColumns(Editor& editor)
 {
-    splitFrameset(editor, QString::fromUtf16(kColsOpening));
+    splitFrameset(editor, u"<FRAMESET COLS="_s);
 }
 
 void insertFrameEntry(Editor& editor)

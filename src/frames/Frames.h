@@ -3,7 +3,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #pragma once
-#include <QString>
 
 namespace mx {
 struct Editor;
@@ -11,22 +10,6 @@ struct Editor;
 
 namespace mx::frames {
 
-// Opening literals of the two splits.
-inline constexpr char16_t kRowsOpening[] = u"<FRAMESET ROWS=";
-inline constexpr char16_t kColsOpening[] = u"<FRAMESET COLS=";
-
-// The frameset that replaces the tag a split selects: the opening with the two
-// equal sizes, an empty line for the frame entries, then closing and a line end.
-QString framesetSnippet(const QString& opening, const QString& closing);
-// "<FRAME SRC="link" NAME="" RESIZE>" and a line end.
-QString frameEntrySnippet(const QString& link);
-// The 18 characters that go before the head's end tag.
-QString baseTargetLine();
-
-// Replaces the first "</FRAMESET>" by a new frameset left open, or, with none
-// in the text, the first "<BODY>" by a closed one. With neither, only the
-// focus moves.
-void splitFrameset(Editor& editor, const QString& opening);
 // The two frames one above the other, or side by side.
 void splitFramesetRows(Editor& editor);
 void splitFramesetColumns(Editor& editor);

@@ -5,6 +5,7 @@
 #include "Help.h"
 
 #include "Version.h"
+#include "core/Document.h"
 #include "core/Editor.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
@@ -14,6 +15,8 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace mx::help {
+
+namespace {
 
 QString helpText()
 {
@@ -30,13 +33,16 @@ QString helpText()
 
 QString helpTitle()
 {
-    return u"Marquetrix使い方"_s;
+    return kProgramName + u"使い方"_s;
 }
 
+// Two lines: the name and version, then the release date.
 QString versionText(const QString& version, const QString& releaseDate)
 {
-    return u"Marquetrix Version "_s + version + u"  \r\n     "_s + releaseDate;
+    return kProgramName + u" Version "_s + version + u"  \r\n     "_s + releaseDate;
 }
+
+} // namespace
 
 void showHelp(Editor& editor)
 {

@@ -18,22 +18,26 @@ namespace {
 
 const QString kScheme = u"http://"_s;
 
-} // namespace
-
+// "<A HREF="target">   </A>": three spaces hold the place of the link text.
 QString linkSnippet(const QString& target)
 {
     return u"<A HREF=\""_s + target + u"\">   </A>"_s;
 }
 
+// What the URL box gave, with "http://" in front unless it already starts so
+// (exactly, case and all).
 QString urlAddress(const QString& typed)
 {
     return typed.startsWith(kScheme) ? typed : kScheme + typed;
 }
 
+// "<IMG SRC="link" BORDER=0>" and a line end.
 QString imageSnippet(const QString& link)
 {
     return u"<IMG SRC=\""_s + link + u"\" BORDER=0>\r\n"_s;
 }
+
+} // namespace
 
 void insertLinkToFile(Editor& editor)
 {

@@ -9,7 +9,7 @@
 
 namespace mx::platform {
 
-enum class Icon { None, Information, Question, Warning, Critical };
+enum class Icon { None, Question, Warning, Critical };
 
 // A question's Yes is its default button and Escape answers No.
 enum class Buttons { Ok, YesNo };

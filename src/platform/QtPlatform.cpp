@@ -66,7 +66,6 @@ public:
         box.setWindowTitle(title.isEmpty() ? QApplication::applicationDisplayName() : title);
         switch (icon) {
         case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
-        case Icon::Information: box.setIcon(QMessageBox::Information); break;
         case Icon::Question: box.setIcon(QMessageBox::Question); break;
         case Icon::Warning: box.setIcon(QMessageBox::Warning); break;
         case Icon::Critical: box.setIcon(QMessageBox::Critical); break;

@@ -17,6 +17,10 @@ namespace mx::platform {
 
 namespace {
 
+const QString kNoName = u"ファイル名が空です。"_s;
+const QString kFolderNotFile = u"フォルダーです。ファイルを選んでください。"_s;
+const QString kNotRegular = u"通常のファイルではありません。"_s;
+
 // Qt's own error texts are English and sometimes empty ("Unknown error"); the
 // error number the system gave is the better witness, when there is one.
 QString reasonFor(int error, const QString& fallback)
@@ -26,7 +30,7 @@ QString reasonFor(int error, const QString& fallback)
     case EACCES:
     case EPERM: return u"アクセスする権限がありません。"_s;
     case EROFS: return u"読み取り専用の場所です。"_s;
-    case EISDIR: return u"フォルダーです。ファイルを選んでください。"_s;
+    case EISDIR: return kFolderNotFile;
     case ENOTDIR: return u"パスの途中にフォルダーでないものがあります。"_s;
     case ENOSPC:
     case EDQUOT: return u"ディスクの空き容量が足りません。"_s;
@@ -52,15 +56,15 @@ QString tooLarge(qint64 limit)
 ReadResult QtTextFiles::read(const QString& path, qint64 limit)
 {
     if (path.isEmpty())
-        return {{}, u"ファイル名が空です。"_s};
+        return {{}, kNoName};
     const QFileInfo info(path);
     if (!info.exists())
         return {{}, u"ファイルが見つかりません。"_s};
     if (info.isDir())
-        return {{}, u"フォルダーです。ファイルを選んでください。"_s};
+        return {{}, kFolderNotFile};
     // Devices and pipes have no end to wait for.
     if (!info.isFile())
-        return {{}, u"通常のファイルではありません。"_s};
+        return {{}, kNotRegular};
     if (info.size() > limit)
         return {{}, tooLarge(limit)};
 
@@ -96,14 +100,14 @@ ReadResult QtTextFiles::read(const QString& path, qint64 limit)
 QString QtTextFiles::write(const QString& path, const QByteArray& bytes)
 {
     if (path.isEmpty())
-        return u"ファイル名が空です。"_s;
+        return kNoName;
     // QFileInfo follows a symlink, as the save itself does.
     const QFileInfo info(path);
     if (info.isDir())
         return u"フォルダーです。ファイル名を指定してください。"_s;
     if (info.exists()) {
         if (!info.isFile())
-            return u"通常のファイルではありません。"_s;
+            return kNotRegular;
         // A file marked read-only stays so, even for the administrator,
         // whom the system would let through.
         if (!(info.permissions() & QFileDevice::WriteOwner))
