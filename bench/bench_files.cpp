@@ -7,6 +7,7 @@
 // right decoder, turning CR LF into the widget's line ends (one linear pass)
 // and setPlainText; for Save, one bare QSaveFile write of the encoded bytes.
 // Also the memory the open document holds, per byte of file.
+#include "BenchServices.h"
 #include "BenchUtil.h"
 
 #include "app/MainWindow.h"
@@ -31,39 +32,6 @@ using namespace Qt::Literals::StringLiterals;
 using namespace mx::bench;
 
 namespace {
-
-// Answers every file dialog with the file under test.
-class ScriptedDialog final : public mx::platform::FileDialog {
-public:
-    QString answer;
-    QString startFolder() const override { return QString(); }
-
-protected:
-    std::optional<QString> run(Mode, const mx::platform::FileDialogState&) override { return answer; }
-};
-
-// A benchmark must not stop at a modal box; it says what it would have shown.
-class PrintedMessages final : public mx::platform::MessageBox {
-public:
-    mx::platform::Answer show(const QString& text, const QString&, mx::platform::Icon,
-                              mx::platform::Buttons) override
-    {
-        fprintf(stderr, "message: %s\n", qPrintable(text));
-        return mx::platform::Answer::Ok;
-    }
-    std::optional<mx::platform::Answer> awaitShowingAnswer() override { return std::nullopt; }
-};
-
-// Resident memory now, with freed memory handed back first.
-qint64 residentBytes()
-{
-    malloc_trim(0);
-    QFile statm(u"/proc/self/statm"_s);
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.value(1).toLongLong() * sysconf(_SC_PAGESIZE);
-}
 
 // Medians of the command and its floor, run by turns so that whatever else
 // the machine is doing weighs on both alike.

@@ -6,6 +6,7 @@
 // same bytes in 80-column lines, measured in the same run. Each operation is
 // timed until the window has handled it and painted, ready for the next event:
 // a key goes in as the keyboard sends it, then the text area is repainted.
+#include "BenchServices.h"
 #include "BenchUtil.h"
 
 #include "app/MainWindow.h"
@@ -29,36 +30,6 @@ using namespace Qt::Literals::StringLiterals;
 using namespace mx::bench;
 
 namespace {
-
-class ScriptedDialog final : public mx::platform::FileDialog {
-public:
-    QString answer;
-    QString startFolder() const override { return QString(); }
-
-protected:
-    std::optional<QString> run(Mode, const mx::platform::FileDialogState&) override { return answer; }
-};
-
-class PrintedMessages final : public mx::platform::MessageBox {
-public:
-    mx::platform::Answer show(const QString& text, const QString&, mx::platform::Icon,
-                              mx::platform::Buttons) override
-    {
-        fprintf(stderr, "message: %s\n", qPrintable(text));
-        return mx::platform::Answer::Ok;
-    }
-    std::optional<mx::platform::Answer> awaitShowingAnswer() override { return std::nullopt; }
-};
-
-qint64 residentBytes()
-{
-    malloc_trim(0);
-    QFile statm(u"/proc/self/statm"_s);
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.value(1).toLongLong() * sysconf(_SC_PAGESIZE);
-}
 
 // About `bytes` bytes of UTF-8 minified HTML: tags, attributes, Japanese text
 // and no line end.
