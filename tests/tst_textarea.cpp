@@ -6,6 +6,7 @@
 #include "core/TextArea.h"
 #include "core/TextEdit.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QPlainTextEdit>
@@ -27,6 +28,15 @@ class TestTextArea : public QObject {
     // pieces: it must read, select and search exactly as the one above.
     mx::TextEdit pieced;
     TextArea piecedText{&pieced};
+
+    // What the accessibility bus reads of the pieced one: a line end is one
+    // "\n", a join nothing.
+    QAccessibleTextInterface* bus()
+    {
+        return QAccessible::queryAccessibleInterface(&pieced)->textInterface();
+    }
+    static QString onBus(QString text) { return text.replace(u"\r\n"_s, u"\n"_s); }
+    static int onBus(const QString& doc, int at) { return at - int(doc.left(at).count(u"\r\n"_s)); }
 
 public:
     TestTextArea() { piecedText.setPieceLength(3); }
@@ -62,9 +72,12 @@ private Q_SLOTS:
         piecedText.setText(in);
         QCOMPARE(piecedText.text(), out);
         QCOMPARE(piecedText.length(), out.size());
+        QCOMPARE(bus()->text(0, bus()->characterCount()), onBus(out));
         piecedText.load(in);
         QCOMPARE(piecedText.text(), out);
         QCOMPARE(piecedText.length(), out.size());
+        QCOMPARE(bus()->text(0, bus()->characterCount()), onBus(out));
+        QCOMPARE(bus()->characterCount(), onBus(out).size());
     }
 
     // Selections are set and read back in document terms.
@@ -84,6 +97,8 @@ private Q_SLOTS:
         QTest::newRow("whole") << doc << 0 << 12 << doc;
         QTest::newRow("across pieces") << u"abcdefgh\r\nij"_s << 2 << 9 << u"cdefgh\r\ni"_s;
         QTest::newRow("after last line end") << u"ab\r\n"_s << 4 << 0 << u""_s;
+        QTest::newRow("caret at a join") << u"<A><B>cdef"_s << 3 << 0 << u""_s;
+        QTest::newRow("across three joins") << u"<A><B>cdef\r\nx"_s << 1 << 9 << u"A><B>cdef"_s;
     }
     void selection()
     {
@@ -101,6 +116,19 @@ private Q_SLOTS:
         QCOMPARE(piecedText.selectionStart(), start);
         QCOMPARE(piecedText.selectionLength(), length);
         QCOMPARE(piecedText.selectedText(), selected);
+        // The bus reads the selection and the caret, and sets them.
+        int from = -1;
+        int to = -1;
+        bus()->selection(0, &from, &to);
+        QCOMPARE(std::pair(from, to),
+                 length ? std::pair(onBus(doc, start), onBus(doc, start + length)) : std::pair(0, 0));
+        QCOMPARE(bus()->cursorPosition(), onBus(doc, start + length));
+        QCOMPARE(bus()->text(onBus(doc, start), onBus(doc, start + length)), onBus(selected));
+        piecedText.setCaret(0);
+        bus()->setSelection(0, onBus(doc, start), onBus(doc, start + length));
+        QCOMPARE(piecedText.selectedText(), selected);
+        bus()->setCursorPosition(onBus(doc, start + length));
+        QCOMPARE(piecedText.selectionStart(), start + length);
     }
 
     void positionsClampToText()
@@ -251,6 +279,40 @@ private Q_SLOTS:
         QCOMPARE(piecedText.text(), after);
         pieced.undo();
         QCOMPARE(piecedText.text(), u"ab\r\n<A><B>cdef"_s);
+    }
+
+    // Edits over the bus keep the pieces and the line ends, one undo step each.
+    void busEditsKeepThePieces_data()
+    {
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("end");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("after");
+        // "<A><B>cdef" stands as "<A>", "<B>", "cde", "f".
+        QTest::newRow("deleted across a join") << 2 << 4 << u""_s << u"<AB>cdef"_s;
+        QTest::newRow("inserted at a join") << 3 << 3 << u"x"_s << u"<A>x<B>cdef"_s;
+        QTest::newRow("a line end in a piece") << 7 << 7 << u"\n"_s << u"<A><B>c\r\ndef"_s;
+        QTest::newRow("replaced across joins") << 1 << 9 << u"Z"_s << u"<Zf"_s;
+    }
+    void busEditsKeepThePieces()
+    {
+        QFETCH(int, start);
+        QFETCH(int, end);
+        QFETCH(QString, text);
+        QFETCH(QString, after);
+        piecedText.load(u"<A><B>cdef"_s);
+        auto* editable = QAccessible::queryAccessibleInterface(&pieced)->editableTextInterface();
+        if (start == end)
+            editable->insertText(start, text);
+        else
+            editable->replaceText(start, end, text);
+        QCOMPARE(piecedText.text(), after);
+        QCOMPARE(bus()->text(0, bus()->characterCount()), onBus(after));
+        for (QTextBlock b = pieced.document()->begin(); b.isValid(); b = b.next())
+            QVERIFY(b.length() - 1 <= 3);
+        pieced.undo();
+        QCOMPARE(piecedText.text(), u"<A><B>cdef"_s);
+        QCOMPARE(bus()->characterCount(), 10);
     }
 
     void editsAreSingleUndoSteps()

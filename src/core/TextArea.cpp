@@ -4,6 +4,7 @@
 
 #include "TextArea.h"
 
+#include "AccessibleText.h"
 #include "TextEdit.h"
 
 #include <QCoreApplication>
@@ -98,6 +99,7 @@ TextArea::TextArea(QPlainTextEdit* widget, QObject* parent) : QObject(parent), e
             edit_->setTextCursor(cursor);
         });
     }
+    exposeToAccessibility(*this);
 }
 
 bool TextArea::continuesLine(const QTextBlock& block)
@@ -622,6 +624,12 @@ void TextArea::insertAt(qsizetype position, const QString& text)
         selection.setPosition(anchor == end ? start : at, QTextCursor::KeepAnchor);
         edit_->setTextCursor(selection);
     }
+}
+
+void TextArea::replaceAt(qsizetype start, qsizetype length, const QString& text)
+{
+    QTextCursor cursor = cursorAt(start, length);
+    edit(cursor, text);
 }
 
 void TextArea::scrollToCaretLater()

@@ -70,6 +70,9 @@ public:
     // the clipboard. The caret and selection stay on the characters they were
     // on; a caret standing at the position ends after the new text.
     void insertAt(qsizetype position, const QString& text);
+    // Replaces length characters from start as one undo step, without
+    // moving through the selection.
+    void replaceAt(qsizetype start, qsizetype length, const QString& text);
     // Puts before at the start and after at the end, as one undo step; the
     // caret ends at the start of the text.
     void surround(const QString& before, const QString& after);

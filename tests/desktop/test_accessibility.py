@@ -54,6 +54,7 @@ def menu_items(node, depth=0, out=None):
 def test_on_the_accessibility_bus(app, tree, artifacts):
     menu_tree_as_designed(tree)
     commands_pressed_through_the_bus(app, tree, artifacts)
+    long_line_read_as_one(app, tree)
 
 
 def menu_tree_as_designed(tree):
@@ -85,6 +86,30 @@ def commands_pressed_through_the_bus(app, tree, artifacts):
     app.screenshot(f"{artifacts}/version-box.png")
     app.key("Return")
     check(not wait_for(lambda: app.windows("^Version$"), lambda found: not found), "the version box closed")
+
+
+def long_line_read_as_one(app, tree):
+    """A minified page, opened from a file: its one line, longer than the
+    window shows in one piece, reads and counts over the bus as the file
+    holds it."""
+    line = "".join(f'<P CLASS="p{i}">日本語の段落 {i}</P>' for i in range(200))
+    page = line + "\r\n<!-- end -->\r\n"
+    check(len(line) > 4096, "one line of more than 4096 characters")
+    with open(os.path.join(app.home, "minified.html"), "w", encoding="utf-8", newline="") as f:
+        f.write(page)
+    app.focus()
+    app.menu(0, (1, "enter"))  # 開く
+    app.wait_dialog()
+    app.key("ctrl+a")
+    app.type("minified.html")
+    app.key("Return")
+    check(app.dialog_gone(), "the file dialog closed")
+    app.focus()
+    text = find_accessible(tree, "text", "本文").get_text_iface()
+    expect(lambda: text.get_text(0, -1), page.replace("\r\n", "\n"), "the page as the bus reads it")
+    app.key("ctrl+End")
+    expect(lambda: (text.get_caret_offset(), text.get_character_count()), (len(page) - 2, len(page) - 2),
+           "the caret after ctrl+End, at the end of the text")
 
 
 def selection(text):
