@@ -40,7 +40,7 @@ const QList<Row>& designedTree()
 {
     static const QList<Row> rows = [] {
         QList<Row> read;
-        for (const QStringList& fields : designedRows(u"menu-tree.tsv"_s, 4))
+        for (const QStringList& fields : designedRows(u":/menu-tree.tsv"_s, 4))
             read << Row{fields[0], fields[1], fields[2], fields[3] == u"on"};
         return read;
     }();
