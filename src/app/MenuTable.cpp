@@ -5,12 +5,7 @@
 #include "MenuTable.h"
 
 #include "Closing.h"
-#include "document/FileCommands.h"
-#include "document/Skeleton.h"
-#include "frames/Frames.h"
-#include "help/Help.h"
-#include "links/Links.h"
-#include "tags/TagCommands.h"
+#include "commands/Commands.h"
 
 #include <QFile>
 #include <QHash>
