@@ -221,6 +221,19 @@ void TextArea::contentsChanged()
     editing_ = false;
 }
 
+void TextArea::joinAt(QTextCursor& cursor, int at)
+{
+    // The widget keeps the format of the block after the separator where
+    // the one before is empty; what remains must keep the one before's.
+    const QTextDocument* doc = cursor.document();
+    const bool continues = continuesLine(doc->findBlock(at - 1));
+    cursor.setPosition(at);
+    cursor.deletePreviousChar();
+    const QTextBlock joined = cursor.block();
+    if (continuesLine(joined) != continues)
+        cursor.setBlockFormat(pieceFormat(joined.blockFormat(), continues));
+}
+
 int TextArea::cutLongBlocks(QTextCursor& cursor, int first, int last)
 {
     QTextDocument* doc = edit_->document();
@@ -253,14 +266,13 @@ bool TextArea::joinPieces(QTextCursor& cursor, int first, int last)
             continue;
         const LineAround line = lineAround(block, longLine_);
         if (line.length <= longLine_) {
-            // Removing the separator in front of a piece leaves the block
-            // before it, which starts the line, with its own format.
-            for (QTextBlock piece = line.end; piece != line.start;) {
-                const int at = piece.position();
-                piece = piece.previous();
-                cursor.setPosition(at);
-                cursor.deletePreviousChar();
+            std::vector<int> pieces;
+            for (QTextBlock piece = line.start; piece != line.end;) {
+                piece = piece.next();
+                pieces.push_back(piece.position());
             }
+            for (auto at = pieces.rbegin(); at != pieces.rend(); ++at)
+                joinAt(cursor, *at);
             n = line.start.blockNumber();
             joined = true;
             continue;
@@ -269,12 +281,10 @@ bool TextArea::joinPieces(QTextCursor& cursor, int first, int last)
             continue;
         const QTextBlock next = block.next();
         if (continuesLine(block) && block.previous().length() + block.length() - 2 <= pieceLength_) {
-            cursor.setPosition(block.position());
-            cursor.deletePreviousChar();
+            joinAt(cursor, block.position());
             joined = true;
         } else if (continuesLine(next) && block.length() + next.length() - 2 <= pieceLength_) {
-            cursor.setPosition(next.position());
-            cursor.deletePreviousChar();
+            joinAt(cursor, next.position());
             joined = true;
         }
     }
@@ -298,13 +308,15 @@ void TextArea::edit(QTextCursor& cursor, const QString& text, bool joinPrevious)
     const int last = doc->findBlock(to).blockNumber();
     // New blocks may take the mark of a piece they were split from or that
     // was removed, but the line ends inserted are real: the blocks after
-    // them start lines, and the first keeps what stood at its place.
+    // them start lines, and the first keeps what stood at its place (the
+    // document's first block always starts a line).
     QTextCursor marks(edit_->document());
     const QTextBlock firstBlock = doc->findBlockByNumber(first);
-    const bool marked = first > 0 && continuesLine(firstBlock) != inPiece;
+    const bool piece = first > 0 && inPiece;
+    const bool marked = continuesLine(firstBlock) != piece;
     if (marked) {
         marks.setPosition(firstBlock.position());
-        marks.setBlockFormat(pieceFormat(firstBlock.blockFormat(), inPiece));
+        marks.setBlockFormat(pieceFormat(firstBlock.blockFormat(), piece));
     }
     bool unmark = false;
     QTextBlock block = firstBlock.next();

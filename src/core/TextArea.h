@@ -122,6 +122,8 @@ private:
     // Makes a line that is no longer long one block again, and joins a piece
     // that has become small to a neighbour; whether any block went.
     bool joinPieces(QTextCursor& cursor, int first, int last);
+    // Removes the separator in front of the block that starts at `at`.
+    static void joinAt(QTextCursor& cursor, int at);
     // Whether the block is a piece too small to stand alone, or in a line
     // short enough to be one block.
     bool needsJoin(const QTextBlock& block) const;

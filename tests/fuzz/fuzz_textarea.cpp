@@ -152,7 +152,8 @@ void trace(const char* step, const QString& text = {}, qsizetype n = 0)
 void checkState(const mx::TextArea& text, const Model& model)
 {
     // Every block fits its length; a line in pieces is longer than a piece
-    // and holds no empty one.
+    // and holds no empty one; the first block starts a line.
+    expectEqual("first block", 0, mx::TextArea::continuesLine(text.widget()->document()->begin()));
     for (QTextBlock b = text.widget()->document()->begin(); b.isValid();) {
         int length = 0;
         int blocks = 0;
