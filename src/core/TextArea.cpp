@@ -814,13 +814,19 @@ void TextArea::insertAt(qsizetype position, const QString& text)
     const int anchor = caret.anchor();
     const int end = caret.selectionEnd();
     const int start = caret.selectionStart();
+    const qsizetype docStart = toDocument(start);
+    const qsizetype docAt = toDocument(at);
     edit(cursor, text);
     // A selection that ends where the text goes in would stretch over it;
     // it keeps to its own characters.
+    // In document terms, since joining the pieces before it moves the
+    // widget's positions.
     if (start < end && end == at) {
+        const int from = toWidget(docStart);
+        const int to = toWidget(docAt);
         QTextCursor selection = edit_->textCursor();
-        selection.setPosition(anchor == end ? at : start);
-        selection.setPosition(anchor == end ? start : at, QTextCursor::KeepAnchor);
+        selection.setPosition(anchor == end ? to : from);
+        selection.setPosition(anchor == end ? from : to, QTextCursor::KeepAnchor);
         edit_->setTextCursor(selection);
     }
 }
