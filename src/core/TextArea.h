@@ -100,7 +100,7 @@ public:
     // shown in pieces of at most kPieceLength, short enough that an edit
     // costs about what it costs in a line of 80. Tests set both smaller.
     static constexpr int kLongLine = 4096;
-    static constexpr int kPieceLength = 256;
+    static constexpr int kPieceLength = 128;
     void setPieceLength(int length) { pieceLength_ = longLine_ = length; }
 
 Q_SIGNALS:
