@@ -12,7 +12,7 @@
 
 #include "app/MainWindow.h"
 #include "core/TextArea.h"
-#include "document/FileCommands.h"
+#include "commands/Commands.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "platform/QtPlatform.h"

@@ -6,7 +6,7 @@
 // plain QTextCursor::insertText of the same snippet at the same place.
 #include "BenchUtil.h"
 #include "BenchWindow.h"
-#include "document/Skeleton.h"
+#include "commands/Commands.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>

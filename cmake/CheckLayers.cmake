@@ -13,10 +13,13 @@ cmake_policy(VERSION 3.25)
 
 set(sees_platform platform)
 set(sees_core core platform)
+# commands/ declares what every command folder defines, for the menu table.
 set(commands document tags links frames help)
 foreach(folder IN LISTS commands)
-  set(sees_${folder} ${folder} core platform)
+  set(sees_${folder} ${folder} commands core platform)
 endforeach()
+set(sees_commands commands core platform)
+list(APPEND commands commands)
 set(sees_app app ${commands} core platform)
 set(layers app ${commands} core platform)
 

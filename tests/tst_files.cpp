@@ -8,7 +8,7 @@
 #include "support/WindowFixture.h"
 
 #include "core/FileFormat.h"
-#include "document/FileCommands.h"
+#include "commands/Commands.h"
 
 #include <QDir>
 #include <QFile>

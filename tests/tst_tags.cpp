@@ -3,6 +3,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // Every wrapping and point command, run from its menu row in the real window.
+#include "support/Designed.h"
 #include "support/WindowFixture.h"
 
 #include <QPlainTextEdit>
@@ -12,43 +13,6 @@ using namespace Qt::Literals::StringLiterals;
 using namespace mx::test;
 
 namespace {
-
-struct Expected {
-    const char16_t* control;
-    const char16_t* open;
-    const char16_t* close;
-    bool block;
-};
-
-// Written out again here, from the design, so that a typo in the program's
-// table shows up as a difference.
-const Expected kWraps[] = {
-    {u"s7", u"<FONT SIZE=7>", u"</FONT>", true},
-    {u"s6", u"<FONT SIZE=6>", u"</FONT>", true},
-    {u"s5", u"<FONT SIZE=5>", u"</FONT>", true},
-    {u"s4", u"<FONT SIZE=4>", u"</FONT>", true},
-    {u"s3", u"<FONT SIZE=3>", u"</FONT>", true},
-    {u"s2", u"<FONT SIZE=2>", u"</FONT>", true},
-    {u"s1", u"<FONT SIZE=1>", u"</FONT>", true},
-    {u"RED", u"<FONT COLOR=#FF0000>", u"</FONT>", true},
-    {u"BLUE", u"<FONT COLOR=#0000FF>", u"</FONT>", true},
-    {u"GRAY", u"<FONT COLOR=#AAAAAA>", u"</FONT>", true},
-    {u"GREEN", u"<FONT COLOR=#00FF11>", u"</FONT>", true},
-    {u"TF2", u"<B>", u"</B>", false},
-    {u"TF3", u"<I>", u"</I>", false},
-    {u"TF4", u"<U>", u"</U>", false},
-    {u"TF5", u"<STRIKE>", u"</STRIKE>", false},
-    {u"H1", u"<H1>", u"</H1>", false},
-    {u"H2", u"<H2>", u"</H2>", false},
-    {u"H3", u"<H3>", u"</H3>", false},
-    {u"H4", u"<H4>", u"</H4>", false},
-    {u"H5", u"<H5>", u"</H5>", false},
-    {u"H6", u"<H6>", u"</H6>", false},
-    {u"T7", u"<PRE>", u"</PRE>", true},
-    {u"CENTER", u"<CENTER>", u"</CENTER>", false},
-    {u"T10", u"<ADDRESS>", u"</ADDRESS>", false},
-    {u"T11", u"<!--", u"-->", false},
-};
 
 const QString kDoc = u"ab\r\nc d\r\nef"_s;
 
@@ -70,25 +34,24 @@ private Q_SLOTS:
         QTest::addColumn<qsizetype>("start");
         QTest::addColumn<qsizetype>("length");
         QTest::addColumn<QString>("snippet");
-        for (const Expected& row : kWraps) {
-            const QString control = QString::fromUtf16(row.control);
-            const QString open = QString::fromUtf16(row.open);
-            const QString close = QString::fromUtf16(row.close);
-            // "b", line end, "c d": a selection across a line.
-            const QString selected = u"b\r\nc d"_s;
+        // "b", line end, "c d": a selection across a line.
+        const QString selected = u"b\r\nc d"_s;
+        for (const QStringList& row : designedRows(u"tag-snippets.tsv"_s, 4)) {
+            const QString& control = row[0];
+            const QString& open = row[2];
+            const QString& close = row[3];
+            if (row[1] == u"point") {
+                addCase(control + u" selection"_s, control, 1, 6, open);
+                addCase(control + u" caret"_s, control, 5, 0, open);
+                addCase(control + u" start"_s, control, 0, 0, open);
+                addCase(control + u" end"_s, control, kDoc.size(), 0, open);
+                continue;
+            }
+            const bool block = row[1] == u"block";
             addCase(control + u" selection"_s, control, 1, 6,
-                    row.block ? open + u"\r\n"_s + selected + u"\r\n"_s + close : open + selected + close);
+                    block ? open + u"\r\n"_s + selected + u"\r\n"_s + close : open + selected + close);
             addCase(control + u" caret"_s, control, 5, 0,
-                    row.block ? open + u"\r\n\r\n"_s + close : open + u"  "_s + close);
-        }
-        const std::pair<const char16_t*, const char16_t*> points[] = {
-            {u"LI", u"<LI>"}, {u"T6", u"<HR>"}, {u"T8", u"<BR>"}, {u"T9", u"<P>"}};
-        for (const auto& [control, tag] : points) {
-            const QString name = QString::fromUtf16(control);
-            addCase(name + u" selection"_s, name, 1, 6, QString::fromUtf16(tag));
-            addCase(name + u" caret"_s, name, 5, 0, QString::fromUtf16(tag));
-            addCase(name + u" start"_s, name, 0, 0, QString::fromUtf16(tag));
-            addCase(name + u" end"_s, name, kDoc.size(), 0, QString::fromUtf16(tag));
+                    block ? open + u"\r\n\r\n"_s + close : open + u"  "_s + close);
         }
         addCase(u"spaces are a selection"_s, u"TF2"_s, 5, 1, u"<B> </B>"_s);
         addCase(u"selection ending in a line end"_s, u"BLUE"_s, 0, 4,

@@ -40,7 +40,7 @@ const QList<Row>& designedTree()
 {
     static const QList<Row> rows = [] {
         QList<Row> read;
-        for (const QStringList& fields : designedRows(u"menu-tree.tsv"_s, 4))
+        for (const QStringList& fields : designedRows(u":/menu-tree.tsv"_s, 4))
             read << Row{fields[0], fields[1], fields[2], fields[3] == u"on"};
         return read;
     }();
@@ -323,12 +323,10 @@ private Q_SLOTS:
         f.trigger(u"Ver"_s);
         QCOMPARE(f.fake.messages.shown.size(), 2);
         const ShownMessage help = f.fake.messages.shown[0];
-        QCOMPARE(help.text, u"タグを付けるときは、挿入するところをクリック\r\n"
-                            u"または、文字列をドラッグしてから、タグを選択して下さい。\r\n"
-                            u"\r\n"
-                            u"また、一般的なタグの付け方は各自で勉強して下さい。\r\n"
-                            u"このソフトの使用に当たり、何らかの影響があっても、\r\n"
-                            u"当方は一切責任を持ちません。"_s);
+        // The designed lines, a line of the message a line of the file.
+        QFile designed(QStringLiteral(MX_TEST_DATA "/help.txt"));
+        QVERIFY(designed.open(QIODevice::ReadOnly));
+        QCOMPARE(help.text, QString::fromUtf8(designed.readAll()).chopped(1).replace(u'\n', u"\r\n"_s));
         QCOMPARE(help.text.count(u"\r\n"_s), 5);
         QCOMPARE(help.title, u"Marquetrix使い方"_s);
         QCOMPARE(help.icon, Icon::None);

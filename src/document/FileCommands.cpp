@@ -2,7 +2,7 @@
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "FileCommands.h"
+#include "commands/Commands.h"
 
 #include "core/Document.h"
 #include "core/Editor.h"

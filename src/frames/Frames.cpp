@@ -2,7 +2,7 @@
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "Frames.h"
+#include "commands/Commands.h"
 
 #include "core/Editor.h"
 #include "core/ReferencedFile.h"

@@ -2,7 +2,7 @@
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "Help.h"
+#include "commands/Commands.h"
 
 #include "Version.h"
 #include "core/Document.h"

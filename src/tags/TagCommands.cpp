@@ -2,7 +2,7 @@
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "TagCommands.h"
+#include "commands/Commands.h"
 
 #include "TagTables.h"
 #include "core/TextArea.h"

@@ -17,7 +17,7 @@ def designed_menus():
     """(depth, caption, enabled at start-up) of every item of the designed menu
     tree, in menu order; separators are left out, as the bus names none."""
     rows = []
-    with open(os.path.join(HERE, "..", "data", "menu-tree.tsv"), encoding="utf-8") as f:
+    with open(os.path.join(HERE, "..", "..", "src", "app", "menu-tree.tsv"), encoding="utf-8") as f:
         for line in f:
             if line.startswith("#") or not line.strip():
                 continue

@@ -3,8 +3,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #pragma once
-// The design as data files (tests/data/*.tsv) that the desktop tier may read
-// too: one row a line, fields apart by tabs, "#" lines left out.
+// The design as data files that the desktop tier may read too: the program's
+// own menu tree (":/menu-tree.tsv") and tests/data/*.tsv. One row a line,
+// fields apart by tabs, "#" lines left out.
 #include "platform/FileDialog.h"
 
 #include <QFile>
@@ -16,7 +17,7 @@ namespace mx::test {
 inline QList<QStringList> designedRows(const QString& name, qsizetype fields)
 {
     QList<QStringList> rows;
-    QFile file(QStringLiteral(MX_TEST_DATA "/") + name);
+    QFile file(name.startsWith(u':') ? name : QStringLiteral(MX_TEST_DATA "/") + name);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         qFatal("cannot read %s", qPrintable(file.fileName()));
     while (!file.atEnd()) {
