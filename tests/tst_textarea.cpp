@@ -9,6 +9,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -219,38 +220,81 @@ private Q_SLOTS:
     }
 
     // Keys at the place where one piece ends and the next begins act on the
-    // document's characters; what is copied holds the line as one.
+    // document's characters, as they do on a line in one block; a run of
+    // them is one undo step, however the pieces are cut and joined on the
+    // way. What is copied holds the line as one.
     void keysAtPieceJoins_data()
     {
         QTest::addColumn<int>("caret");
         QTest::addColumn<int>("key");
-        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("times");
+        QTest::addColumn<QString>("commit");
         QTest::addColumn<QString>("after");
         QTest::addColumn<int>("caretAfter");
         // "<A><B>cdef" stands as "<A>", "<B>", "cde", "f".
         const QString doc = u"<A><B>cdef"_s;
-        QTest::newRow("backspace") << 3 << int(Qt::Key_Backspace) << 0 << u"<A<B>cdef"_s << 2;
-        QTest::newRow("delete") << 3 << int(Qt::Key_Delete) << 0 << u"<A>B>cdef"_s << 3;
-        QTest::newRow("left") << 3 << int(Qt::Key_Left) << 0 << doc << 2;
-        QTest::newRow("right") << 3 << int(Qt::Key_Right) << 0 << doc << 4;
-        QTest::newRow("return") << 6 << int(Qt::Key_Return) << 0 << u"<A><B>\r\ncdef"_s << 8;
-        QTest::newRow("typing") << 3 << int(Qt::Key_X) << 0 << u"<A>x<B>cdef"_s << 4;
+        QTest::newRow("backspace") << 3 << int(Qt::Key_Backspace) << 1 << u""_s << u"<A<B>cdef"_s << 2;
+        QTest::newRow("delete") << 3 << int(Qt::Key_Delete) << 1 << u""_s << u"<A>B>cdef"_s << 3;
+        QTest::newRow("left") << 3 << int(Qt::Key_Left) << 1 << u""_s << doc << 2;
+        QTest::newRow("right") << 3 << int(Qt::Key_Right) << 1 << u""_s << doc << 4;
+        QTest::newRow("return") << 6 << int(Qt::Key_Return) << 1 << u""_s << u"<A><B>\r\ncdef"_s << 8;
+        QTest::newRow("typing") << 3 << int(Qt::Key_X) << 1 << u""_s << u"<A>x<B>cdef"_s << 4;
+        QTest::newRow("typing a run across cuts")
+            << 3 << int(Qt::Key_X) << 5 << u""_s << u"<A>xxxxx<B>cdef"_s << 8;
+        QTest::newRow("typing a run at the end")
+            << 10 << int(Qt::Key_X) << 4 << u""_s << u"<A><B>cdefxxxx"_s << 14;
+        QTest::newRow("backspaces until the line is short")
+            << 10 << int(Qt::Key_Backspace) << 7 << u""_s << u"<A>"_s << 3;
+        QTest::newRow("deletes emptying a piece")
+            << 3 << int(Qt::Key_Delete) << 3 << u""_s << u"<A>cdef"_s << 3;
+        QTest::newRow("commit with a line end") << 7 << 0 << 1 << u"x\ny"_s << u"<A><B>cx\r\nydef"_s << 11;
+        QTest::newRow("commit of a cr at a join") << 3 << 0 << 1 << u"\r"_s << u"<A>\r\n<B>cdef"_s << 5;
+        QTest::newRow("commit outgrowing a piece") << 7 << 0 << 1 << u"xyz"_s << u"<A><B>cxyzdef"_s << 10;
     }
     void keysAtPieceJoins()
     {
         QFETCH(int, caret);
         QFETCH(int, key);
-        QFETCH(int, modifiers);
+        QFETCH(int, times);
+        QFETCH(QString, commit);
         QFETCH(QString, after);
         QFETCH(int, caretAfter);
-        piecedText.load(u"<A><B>cdef"_s);
+        const QString doc = u"<A><B>cdef"_s;
+        piecedText.load(doc);
         QCOMPARE(pieced.document()->blockCount(), 4);
-        piecedText.setCaret(caret);
-        QTest::keyClick(&pieced, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-        QCOMPARE(piecedText.text(), after);
-        QCOMPARE(piecedText.selectionStart(), caretAfter);
-        pieced.undo();
-        QCOMPARE(piecedText.text(), u"<A><B>cdef"_s);
+        // The same keys on a line in one block are the reference.
+        for (auto [widget, area] :
+             {std::pair{&edit, &text}, std::pair<QPlainTextEdit*, TextArea*>{&pieced, &piecedText}}) {
+            area->load(doc);
+            area->setCaret(caret);
+            for (int i = 0; i < times; ++i) {
+                if (key) {
+                    QTest::keyClick(widget, Qt::Key(key));
+                } else {
+                    QInputMethodEvent input;
+                    input.setCommitString(commit);
+                    QCoreApplication::sendEvent(widget, &input);
+                }
+            }
+            QCOMPARE(area->text(), after);
+            QCOMPARE(area->selectionStart(), caretAfter);
+            // No piece is left empty, and a line no longer than a piece is
+            // one block again.
+            for (QTextBlock b = widget->document()->begin(); b.isValid();) {
+                int length = 0;
+                int blocks = 0;
+                bool empty = false;
+                do {
+                    length += b.length() - 1;
+                    empty = empty || b.length() == 1;
+                    ++blocks;
+                    b = b.next();
+                } while (b.isValid() && TextArea::continuesLine(b));
+                QVERIFY(blocks == 1 || (length > 3 && !empty));
+            }
+            widget->undo();
+            QCOMPARE(area->text(), doc);
+        }
         // No piece outgrows its length, however it was typed.
         for (QTextBlock b = pieced.document()->begin(); b.isValid(); b = b.next())
             QVERIFY(b.length() - 1 <= 3);

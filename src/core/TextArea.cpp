@@ -8,6 +8,7 @@
 #include "TextEdit.h"
 
 #include <QCoreApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QTextBlock>
@@ -134,9 +135,31 @@ int TextArea::joinsThrough(int block) const
     return int(std::upper_bound(joins_.begin(), joins_.end(), block) - joins_.begin());
 }
 
+TextArea::LineAround TextArea::lineAround(const QTextBlock& block, int limit)
+{
+    LineAround line{block, block, block.length() - 1};
+    while (line.length <= limit && continuesLine(line.start) && line.start.previous().isValid()) {
+        line.start = line.start.previous();
+        line.length += line.start.length() - 1;
+    }
+    while (line.length <= limit && continuesLine(line.end.next())) {
+        line.end = line.end.next();
+        line.length += line.end.length() - 1;
+    }
+    return line;
+}
+
+bool TextArea::needsJoin(const QTextBlock& block) const
+{
+    if (!continuesLine(block) && !continuesLine(block.next()))
+        return false;
+    return block.length() - 1 < smallPiece() || lineAround(block, longLine_).length <= longLine_;
+}
+
 void TextArea::contentsChange(int position, int removed, int added)
 {
     Q_UNUSED(removed);
+    ++changes_;
     const QTextDocument* doc = edit_->document();
     const int count = doc->blockCount();
     const int delta = count - blockCount_;
@@ -178,23 +201,45 @@ void TextArea::contentsChanged()
     // Typing, a paste or a drop into a plain widget can grow a piece past
     // its length; it is cut as part of the same undo step. Undo and redo
     // bring back only pieces that were short enough.
+    // Pieces that have become short join again the same way, but not while
+    // redo is possible: an edit now would throw the steps to redo away.
+    const QTextDocument* doc = edit_->document();
     bool tooLong = false;
-    QTextBlock block = edit_->document()->findBlockByNumber(first);
-    for (int n = first; n <= last && block.isValid(); ++n, block = block.next())
+    bool joinable = false;
+    QTextBlock block = doc->findBlockByNumber(first);
+    for (int n = first; n <= last && block.isValid(); ++n, block = block.next()) {
         tooLong = tooLong || block.length() - 1 > mostIn(block);
-    if (!tooLong)
+        joinable = joinable || (!doc->isRedoAvailable() && needsJoin(block));
+    }
+    if (!tooLong && !joinable)
         return;
     QTextCursor cursor(edit_->document());
     editing_ = true;
     cursor.joinPreviousEditBlock();
-    cutLongBlocks(cursor, first, last);
+    const int cut = cutLongBlocks(cursor, first, last);
+    if (joinable)
+        joinPieces(cursor, first, last + cut);
     cursor.endEditBlock();
     editing_ = false;
 }
 
-void TextArea::cutLongBlocks(QTextCursor& cursor, int first, int last)
+void TextArea::joinAt(QTextCursor& cursor, int at)
+{
+    // The widget keeps the format of the block after the separator where
+    // the one before is empty; what remains must keep the one before's.
+    const QTextDocument* doc = cursor.document();
+    const bool continues = continuesLine(doc->findBlock(at - 1));
+    cursor.setPosition(at);
+    cursor.deletePreviousChar();
+    const QTextBlock joined = cursor.block();
+    if (continuesLine(joined) != continues)
+        cursor.setBlockFormat(pieceFormat(joined.blockFormat(), continues));
+}
+
+int TextArea::cutLongBlocks(QTextCursor& cursor, int first, int last)
 {
     QTextDocument* doc = edit_->document();
+    int cut = 0;
     // From the last block back, so that the numbers of those still to cut hold.
     for (int n = last; n >= first; --n) {
         const QTextBlock block = doc->findBlockByNumber(n);
@@ -207,7 +252,45 @@ void TextArea::cutLongBlocks(QTextCursor& cursor, int first, int last)
             cursor.setPosition(start + int(*cut));
             cursor.insertBlock(format);
         }
+        cut += int(cuts.size());
     }
+    return cut;
+}
+
+bool TextArea::joinPieces(QTextCursor& cursor, int first, int last)
+{
+    QTextDocument* doc = edit_->document();
+    bool joined = false;
+    // From the last block back, so that the numbers of those still to look at hold.
+    for (int n = std::min(last, doc->blockCount() - 1); n >= first; --n) {
+        const QTextBlock block = doc->findBlockByNumber(n);
+        if (!continuesLine(block) && !continuesLine(block.next()))
+            continue;
+        const LineAround line = lineAround(block, longLine_);
+        if (line.length <= longLine_) {
+            std::vector<int> pieces;
+            for (QTextBlock piece = line.start; piece != line.end;) {
+                piece = piece.next();
+                pieces.push_back(piece.position());
+            }
+            for (auto at = pieces.rbegin(); at != pieces.rend(); ++at)
+                joinAt(cursor, *at);
+            n = line.start.blockNumber();
+            joined = true;
+            continue;
+        }
+        if (block.length() - 1 >= smallPiece())
+            continue;
+        const QTextBlock next = block.next();
+        if (continuesLine(block) && block.previous().length() + block.length() - 2 <= pieceLength_) {
+            joinAt(cursor, block.position());
+            joined = true;
+        } else if (continuesLine(next) && block.length() + next.length() - 2 <= pieceLength_) {
+            joinAt(cursor, next.position());
+            joined = true;
+        }
+    }
+    return joined;
 }
 
 void TextArea::edit(QTextCursor& cursor, const QString& text, bool joinPrevious)
@@ -227,26 +310,36 @@ void TextArea::edit(QTextCursor& cursor, const QString& text, bool joinPrevious)
     const int last = doc->findBlock(to).blockNumber();
     // New blocks may take the mark of a piece they were split from or that
     // was removed, but the line ends inserted are real: the blocks after
-    // them start lines, and the first keeps what stood at its place.
+    // them start lines, and the first keeps what stood at its place (the
+    // document's first block always starts a line).
     QTextCursor marks(edit_->document());
     const QTextBlock firstBlock = doc->findBlockByNumber(first);
-    if (first > 0 && continuesLine(firstBlock) != inPiece) {
-        marks.setPosition(firstBlock.position());
-        marks.setBlockFormat(pieceFormat(firstBlock.blockFormat(), inPiece));
-    }
-    bool marked = false;
-    QTextBlock block = firstBlock.next();
-    for (int n = first + 1; n <= last && block.isValid() && !marked; ++n, block = block.next())
-        marked = continuesLine(block);
+    const bool piece = first > 0 && inPiece;
+    const bool marked = continuesLine(firstBlock) != piece;
     if (marked) {
+        marks.setPosition(firstBlock.position());
+        marks.setBlockFormat(pieceFormat(firstBlock.blockFormat(), piece));
+    }
+    bool unmark = false;
+    QTextBlock block = firstBlock.next();
+    for (int n = first + 1; n <= last && block.isValid() && !unmark; ++n, block = block.next())
+        unmark = continuesLine(block);
+    if (unmark) {
         marks.setPosition(doc->findBlockByNumber(first + 1).position());
         marks.setPosition(doc->findBlockByNumber(last).position(), QTextCursor::KeepAnchor);
         marks.setBlockFormat(pieceFormat(marks.blockFormat(), false));
     }
     QTextCursor pieces(cursor);
-    cutLongBlocks(pieces, first, last);
+    const int cut = cutLongBlocks(pieces, first, last);
+    const bool joined = joinPieces(pieces, first, last + cut);
     cursor.endEditBlock();
     editing_ = false;
+    runEnd_ = widgetText.isEmpty() || widgetText.endsWith(u'\n') ? -1 : cursor.position();
+    runChanges_ = changes_;
+    runKind_ = 0;
+    // What follows the text in the undo step keeps the widget from merging
+    // the next typed character into it.
+    runJoins_ = marked || unmark || cut > 0 || joined;
 }
 
 bool TextArea::keyAtJoin(QKeyEvent* key)
@@ -258,41 +351,25 @@ bool TextArea::keyAtJoin(QKeyEvent* key)
     if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
         && !(key->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier)) && continuesLine(block)) {
         edit(cursor, u"\r\n"_s);
-        edit_->setTextCursor(cursor);
-        edit_->ensureCursorVisible();
+        showEdit(cursor);
         return true;
     }
-    // A typed character that would make the block longer than a piece goes
-    // in with the cut, as one undo step.
-    const QString typed = key->text();
-    if (!typed.isEmpty() && typed[0].isPrint()
-        && !(key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier))
-        && block.length() - 1 - (cursor.selectionEnd() - cursor.selectionStart()) + typed.size()
-               > mostIn(block)
-        && !edit_->isReadOnly()) {
-        edit(cursor, typed);
-        edit_->setTextCursor(cursor);
-        edit_->ensureCursorVisible();
+    if (typedInPieces(key))
         return true;
-    }
-    if (joins_.empty())
+    // Without pieces nothing here applies, but for a run of deletions that
+    // began in pieces and goes on in the line they joined into.
+    if (joins_.empty() && (runKind_ == 0 || runChanges_ != changes_))
         return false;
     // Removing a selection that ends at the start of a piece would leave the
     // piece's mark on the block that remains, and the line before would lose
     // its line end: the selection goes through edit(), which keeps the marks.
-    if (cursor.hasSelection() && !edit_->isReadOnly()
+    if (cursor.hasSelection() && !edit_->isReadOnly() && !joins_.empty()
         && (key->matches(QKeySequence::Delete) || key->matches(QKeySequence::Cut)
-            || (key->key() == Qt::Key_Backspace && !(key->modifiers() & ~Qt::ShiftModifier))
-            || (!typed.isEmpty() && typed[0].isPrint()
-                && !(key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier))))) {
+            || (key->key() == Qt::Key_Backspace && !(key->modifiers() & ~Qt::ShiftModifier)))) {
         if (key->matches(QKeySequence::Cut))
             edit_->copy();
-        edit(cursor, key->matches(QKeySequence::Delete) || key->matches(QKeySequence::Cut)
-                             || key->key() == Qt::Key_Backspace
-                         ? QString()
-                         : typed);
-        edit_->setTextCursor(cursor);
-        edit_->ensureCursorVisible();
+        edit(cursor, QString());
+        showEdit(cursor);
         return true;
     }
     // The end of a piece and the start of the next are one place of the
@@ -327,11 +404,132 @@ bool TextArea::keyAtJoin(QKeyEvent* key)
              b.isValid() && at == b.position() + b.length() - 1 && continuesLine(b.next()); b = b.next())
             ++at;
     }
+    const bool deletes =
+        plain && !edit_->isReadOnly()
+        && (key->matches(QKeySequence::DeleteStartOfWord) || key->matches(QKeySequence::DeleteEndOfWord)
+            || key->matches(QKeySequence::Delete)
+            || (key->key() == Qt::Key_Backspace && !(key->modifiers() & ~Qt::ShiftModifier)));
+    if (deletes && deletedInPieces(key, at, back))
+        return true;
     if (at != cursor.position()) {
         cursor.setPosition(at, select ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
         edit_->setTextCursor(cursor);
     }
     return false;
+}
+
+void TextArea::showEdit(const QTextCursor& cursor)
+{
+    edit_->setTextCursor(cursor);
+    edit_->ensureCursorVisible();
+}
+
+bool TextArea::typedInPieces(QKeyEvent* key)
+{
+    const QString typed = key->text();
+    if (typed.isEmpty() || !typed[0].isPrint()
+        || (key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)) || edit_->isReadOnly())
+        return false;
+    QTextCursor cursor = edit_->textCursor();
+    const QTextBlock block = cursor.block();
+    const bool selection = cursor.hasSelection();
+    const bool continues = !selection && continuesRun(cursor.position(), 0);
+    const bool cut =
+        block.length() - 1 - (cursor.selectionEnd() - cursor.selectionStart()) + typed.size() > mostIn(block);
+    // A character that continues a run of typing, or that replaces a
+    // selection where no line is in pieces, the widget puts in as it would
+    // anywhere. Otherwise it starts its own undo step here, as an edit block
+    // that a cut later in the run can join; or it joins the run itself,
+    // where the run's step ends in a cut or a mark or it needs a cut.
+    if (!cut && (selection ? joins_.empty() : continues && !runJoins_)) {
+        runEnd_ = cursor.selectionStart() + int(typed.size());
+        runChanges_ = changes_ + 1;
+        runJoins_ = false;
+        runKind_ = 0;
+        return false;
+    }
+    edit(cursor, typed, continues);
+    showEdit(cursor);
+    return true;
+}
+
+bool TextArea::deletedInPieces(QKeyEvent* key, int at, bool back)
+{
+    // Where a line is in pieces, deletions go in here, so that a piece
+    // that becomes small or a line that becomes short joins in the same
+    // undo step, and consecutive deletions make one step as the widget's
+    // own do; the run goes on in the line its pieces joined into.
+    const QTextDocument* doc = edit_->document();
+    const int kind = back ? -1 : 1;
+    const bool continues = continuesRun(at, kind);
+    QTextCursor cursor = edit_->textCursor();
+    cursor.setPosition(at);
+    if (key->matches(QKeySequence::DeleteStartOfWord)) {
+        cursor.movePosition(QTextCursor::PreviousWord, QTextCursor::KeepAnchor);
+    } else if (key->matches(QKeySequence::DeleteEndOfWord)) {
+        cursor.movePosition(QTextCursor::NextWord, QTextCursor::KeepAnchor);
+    } else if (!back) {
+        cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+    } else if (at > 0) {
+        // Backspace takes one character: both halves of a surrogate pair.
+        const bool pair =
+            at > 1 && doc->characterAt(at - 1).isLowSurrogate() && doc->characterAt(at - 2).isHighSurrogate();
+        cursor.setPosition(at - (pair ? 2 : 1), QTextCursor::KeepAnchor);
+    }
+    if (!cursor.hasSelection())
+        return false;
+    const QTextBlock block = doc->findBlock(cursor.selectionStart());
+    if (!continues && block == doc->findBlock(cursor.selectionEnd()) && !continuesLine(block)
+        && !continuesLine(block.next()))
+        return false;
+    edit(cursor, QString(), continues);
+    showEdit(cursor);
+    runEnd_ = cursor.position();
+    runJoins_ = true;
+    runKind_ = kind;
+    return true;
+}
+
+bool TextArea::continuesRun(int at, int kind) const
+{
+    const QTextDocument* doc = edit_->document();
+    return doc->isModified() && doc->isUndoAvailable() && runChanges_ == changes_ && at == runEnd_
+           && runKind_ == kind;
+}
+
+bool TextArea::committedInPieces(QInputMethodEvent* input)
+{
+    const QString commit = input->commitString();
+    if (commit.isEmpty() || edit_->isReadOnly())
+        return false;
+    QTextCursor cursor = edit_->textCursor();
+    if (input->replacementLength() > 0) {
+        if (cursor.hasSelection())
+            return false;
+        const int at = cursor.position() + input->replacementStart();
+        cursor.setPosition(at);
+        cursor.setPosition(at + input->replacementLength(), QTextCursor::KeepAnchor);
+    }
+    const QTextBlock block = cursor.block();
+    const bool lineEnd = commit.contains(u'\n') || commit.contains(u'\r');
+    const bool cut = block.length() - 1 - (cursor.selectionEnd() - cursor.selectionStart()) + commit.size()
+                     > mostIn(block);
+    if (!cut && (joins_.empty() || (!lineEnd && !cursor.hasSelection()))) {
+        // The widget's own commit ends its step in the text, as typing does.
+        runEnd_ = cursor.selectionStart() + int(commit.size());
+        runChanges_ = changes_ + 1;
+        runJoins_ = false;
+        runKind_ = 0;
+        return false;
+    }
+    // A line end in the commit starts a line, as Return does, never a piece.
+    edit(cursor, commit);
+    edit_->setTextCursor(cursor);
+    // The composition that goes on, if any, stays the widget's.
+    QInputMethodEvent rest(input->preeditString(), input->attributes());
+    QCoreApplication::sendEvent(edit_, &rest);
+    edit_->ensureCursorVisible();
+    return true;
 }
 
 bool TextArea::eventFilter(QObject* watched, QEvent* event)
@@ -350,6 +548,9 @@ bool TextArea::eventFilter(QObject* watched, QEvent* event)
         if (keyAtJoin(key))
             return true;
     }
+    if (watched == edit_ && event->type() == QEvent::InputMethod
+        && committedInPieces(static_cast<QInputMethodEvent*>(event)))
+        return true;
     return QObject::eventFilter(watched, event);
 }
 
@@ -615,13 +816,19 @@ void TextArea::insertAt(qsizetype position, const QString& text)
     const int anchor = caret.anchor();
     const int end = caret.selectionEnd();
     const int start = caret.selectionStart();
+    const qsizetype docStart = toDocument(start);
+    const qsizetype docAt = toDocument(at);
     edit(cursor, text);
     // A selection that ends where the text goes in would stretch over it;
     // it keeps to its own characters.
+    // In document terms, since joining the pieces before it moves the
+    // widget's positions.
     if (start < end && end == at) {
+        const int from = toWidget(docStart);
+        const int to = toWidget(docAt);
         QTextCursor selection = edit_->textCursor();
-        selection.setPosition(anchor == end ? at : start);
-        selection.setPosition(anchor == end ? start : at, QTextCursor::KeepAnchor);
+        selection.setPosition(anchor == end ? to : from);
+        selection.setPosition(anchor == end ? from : to, QTextCursor::KeepAnchor);
         edit_->setTextCursor(selection);
     }
 }

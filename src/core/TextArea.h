@@ -6,11 +6,14 @@
 #include <QObject>
 #include <QString>
 
+#include <QTextBlock>
+
+#include <algorithm>
 #include <vector>
 
+class QInputMethodEvent;
 class QKeyEvent;
 class QPlainTextEdit;
-class QTextBlock;
 class QTextCursor;
 
 namespace mx {
@@ -100,7 +103,7 @@ public:
     // shown in pieces of at most kPieceLength, short enough that an edit
     // costs about what it costs in a line of 80. Tests set both smaller.
     static constexpr int kLongLine = 4096;
-    static constexpr int kPieceLength = 256;
+    static constexpr int kPieceLength = 128;
     void setPieceLength(int length) { pieceLength_ = longLine_ = length; }
 
 Q_SIGNALS:
@@ -116,8 +119,32 @@ private:
     // Replaces the cursor's selection by text as one undo step (or as part
     // of the step before), in pieces where a line grows too long.
     void edit(QTextCursor& cursor, const QString& text, bool joinPrevious = false);
-    // Cuts the blocks first..last that are longer than a piece.
-    void cutLongBlocks(QTextCursor& cursor, int first, int last);
+    // Cuts the blocks first..last that are longer than a piece; how many
+    // blocks it added.
+    int cutLongBlocks(QTextCursor& cursor, int first, int last);
+    // Makes a line that is no longer long one block again, and joins a piece
+    // that has become small to a neighbour; whether any block went.
+    bool joinPieces(QTextCursor& cursor, int first, int last);
+    // Removes the separator in front of the block that starts at `at`.
+    static void joinAt(QTextCursor& cursor, int at);
+    // Whether the block is a piece too small to stand alone, or in a line
+    // short enough to be one block.
+    bool needsJoin(const QTextBlock& block) const;
+    // The blocks of the line around a block, as far as its length stays
+    // within limit: a walk over a few blocks, however long the line.
+    struct LineAround {
+        QTextBlock start;
+        QTextBlock end;
+        int length;
+    };
+    static LineAround lineAround(const QTextBlock& block, int limit);
+    int smallPiece() const { return std::max(1, pieceLength_ / 8); }
+    // A typed character, a deletion or an input method's text that goes in
+    // here rather than through the widget; whether it did.
+    bool typedInPieces(QKeyEvent* key);
+    bool deletedInPieces(QKeyEvent* key, int at, bool back);
+    bool committedInPieces(QInputMethodEvent* input);
+    void showEdit(const QTextCursor& cursor);
     QString widgetTextInPieces(const QString& text, std::vector<int>& joins) const;
     bool keyAtJoin(QKeyEvent* key);
     void contentsChange(int position, int removed, int added);
@@ -142,6 +169,19 @@ private:
     // The blocks the last edit from outside touched, to cut if too long.
     int touchedFirst_ = -1;
     int touchedLast_ = -1;
+    // Changes of the text so far, from whatever source.
+    quint64 changes_ = 0;
+    // The widget merges a typed character into the undo step before it when
+    // that step ended by inserting text just before the caret. Where such a
+    // step ended, and at which change; and whether its last action was
+    // something else (a cut, a mark), so that the next character has to
+    // join it explicitly.
+    int runEnd_ = -1;
+    quint64 runChanges_ = 0;
+    bool runJoins_ = false;
+    // What the run is: typing (0), or deletions by Backspace (-1) or Delete (1).
+    int runKind_ = 0;
+    bool continuesRun(int at, int kind) const;
 };
 
 // While it lives, the text area shows the busy pointer; every way out of a

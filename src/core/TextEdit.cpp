@@ -8,6 +8,7 @@
 
 #include <QMimeData>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPointer>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -102,11 +103,16 @@ void TextEdit::paintEvent(QPaintEvent* event)
     QTextBlock block = firstVisibleBlock();
     if (!block.isValid())
         return;
-    // A piece that goes on in the next row ends in an arrow, and the row
-    // that goes on begins with a bar in the margin: one line, shown in rows.
+    // A piece that goes on in the next row ends in a wrap arrow, and the row
+    // that goes on begins with a bar in the margin, both in the highlight
+    // colour: one line, shown in rows, seen at a glance.
     QPainter painter(viewport());
-    QColor mark = palette().color(QPalette::PlaceholderText);
-    painter.setPen(mark);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QColor mark = palette().color(QPalette::Highlight);
+    QPen pen(mark, 1.5);
+    pen.setCapStyle(Qt::RoundCap);
+    pen.setJoinStyle(Qt::RoundJoin);
+    painter.setPen(pen);
     const QPointF offset = contentOffset();
     const qreal margin = document()->documentMargin();
     const int bottom = event->rect().bottom();
@@ -116,14 +122,30 @@ void TextEdit::paintEvent(QPaintEvent* event)
             break;
         if (!block.isVisible())
             continue;
-        if (TextArea::continuesLine(block))
-            painter.fillRect(QRectF(box.left(), box.top(), std::max(1.0, margin / 2), box.height()), mark);
         const QTextLayout* layout = block.layout();
-        if (TextArea::continuesLine(block.next()) && layout && layout->lineCount() > 0) {
+        if (!layout || layout->lineCount() == 0)
+            continue;
+        if (TextArea::continuesLine(block)) {
+            const QTextLine first = layout->lineAt(0);
+            painter.fillRect(
+                QRectF(box.left(), box.top() + first.y(), std::max(2.0, margin - 1), first.height()), mark);
+        }
+        if (TextArea::continuesLine(block.next())) {
+            // Down from the end of the text, then back to the left.
             const QTextLine line = layout->lineAt(layout->lineCount() - 1);
-            const QPointF at = box.topLeft() + layout->position() + QPointF(line.naturalTextWidth() + 2, 0);
-            painter.drawText(QRectF(at, QSizeF(box.height() * 2, line.height())),
-                             Qt::AlignLeft | Qt::AlignVCenter, u"→"_s);
+            const qreal h = line.height();
+            const QPointF at =
+                box.topLeft() + layout->position() + QPointF(line.naturalTextWidth() + h * 0.25, line.y());
+            const qreal w = h * 0.6;
+            QPainterPath arrow;
+            arrow.moveTo(at + QPointF(0, h * 0.3));
+            arrow.lineTo(at + QPointF(w, h * 0.3));
+            arrow.lineTo(at + QPointF(w, h * 0.7));
+            arrow.lineTo(at + QPointF(w * 0.15, h * 0.7));
+            arrow.moveTo(at + QPointF(w * 0.4, h * 0.5));
+            arrow.lineTo(at + QPointF(w * 0.15, h * 0.7));
+            arrow.lineTo(at + QPointF(w * 0.4, h * 0.9));
+            painter.drawPath(arrow);
         }
     }
 }

@@ -13,6 +13,7 @@
 #include "core/TextArea.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -150,6 +151,22 @@ void trace(const char* step, const QString& text = {}, qsizetype n = 0)
 
 void checkState(const mx::TextArea& text, const Model& model)
 {
+    // Every block fits its length; a line in pieces is longer than a piece
+    // and holds no empty one; the first block starts a line.
+    expectEqual("first block", 0, mx::TextArea::continuesLine(text.widget()->document()->begin()));
+    for (QTextBlock b = text.widget()->document()->begin(); b.isValid();) {
+        int length = 0;
+        int blocks = 0;
+        bool empty = false;
+        do {
+            expectEqual("block within its length", 1, b.length() - 1 <= 5);
+            length += b.length() - 1;
+            empty = empty || b.length() == 1;
+            ++blocks;
+            b = b.next();
+        } while (b.isValid() && mx::TextArea::continuesLine(b));
+        expectEqual("pieces only in a long line", 1, blocks == 1 || (length > 5 && !empty));
+    }
     expectEqual("Text", model.text, text.text());
     expectEqual("Length", model.text.size(), text.length());
     expectEqual("IsEmpty", model.text.isEmpty(), text.isEmpty());
@@ -203,7 +220,10 @@ extern "C" const char* __asan_default_options()
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(*argc, *argv);
+    // Never destroyed: the keyboard that key events come from registers
+    // after it, and would be gone before the application's teardown.
+    static QApplication* app = new QApplication(*argc, *argv);
+    Q_UNUSED(app);
     return 0;
 }
 
@@ -222,7 +242,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (int step = 0; step < 64 && !in.done(); ++step) {
         const QString before = model.text;
         const int changesBefore = changes;
-        switch (in.byte() % 10) {
+        switch (in.byte() % 13) {
         case 0: {
             const QString t = in.text();
             trace("setText", t);
@@ -309,6 +329,49 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             // Lets the deferred scrolling to the caret run.
             QCoreApplication::processEvents();
             break;
+        case 10: {
+            trace("type x");
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, u"x"_s);
+            QCoreApplication::sendEvent(&edit, &press);
+            model.replace(model.start, model.length, u"x"_s);
+            ++model.start;
+            model.length = 0;
+            break;
+        }
+        case 11: {
+            // Backspace takes a line end or a surrogate pair whole, Delete
+            // a line end, a pair or one character.
+            const bool back = in.byte() % 2;
+            trace(back ? "backspace" : "delete");
+            QKeyEvent press(QEvent::KeyPress, back ? Qt::Key_Backspace : Qt::Key_Delete, Qt::NoModifier);
+            QCoreApplication::sendEvent(&edit, &press);
+            const QString& t = model.text;
+            const qsizetype at = model.start;
+            if (model.length == 0 && back && at > 0)
+                model.start = at > 1
+                                      && ((t[at - 2] == u'\r' && t[at - 1] == u'\n')
+                                          || (t[at - 2].isHighSurrogate() && t[at - 1].isLowSurrogate()))
+                                  ? at - 2
+                                  : at - 1;
+            else if (model.length == 0 && !back && at < t.size())
+                model.length = at + 1 < t.size()
+                                       && ((t[at] == u'\r' && t[at + 1] == u'\n')
+                                           || (t[at].isHighSurrogate() && t[at + 1].isLowSurrogate()))
+                                   ? 2
+                                   : 1;
+            model.replace(model.start, model.length + (at - model.start), QString());
+            model.length = 0;
+            break;
+        }
+        case 12: {
+            // Undo and redo bring the text back as it was.
+            trace("undo, redo");
+            edit.undo();
+            edit.redo();
+            text.setCaret(0);
+            model.start = model.length = 0;
+            break;
+        }
         }
         if (model.text != before && changes == changesBefore)
             fail("Change after an edit", model.text, before);
