@@ -9,6 +9,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QHash>
 #include <QInputMethodEvent>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
@@ -38,6 +39,72 @@ class TestTextArea : public QObject {
     }
     static QString onBus(QString text) { return text.replace(u"\r\n"_s, u"\n"_s); }
     static int onBus(const QString& doc, int at) { return at - int(doc.left(at).count(u"\r\n"_s)); }
+
+    // Plays a script of keys. A character types itself but for: '-'
+    // Backspace, '+' Delete, '~' Ctrl+Backspace, '|' Return, ',' and '.' the
+    // caret left and right, '_' one more character selected to the left,
+    // '{..}' an input method's commit, '^' a paste, '@N' the caret to N and
+    // '$N' the selection dragged and dropped at N. Then the text after each
+    // undo to the start, and after each redo back.
+    static QStringList played(QPlainTextEdit* widget, TextArea* area, const QString& doc,
+                              const QString& script)
+    {
+        area->load(doc);
+        QApplication::clipboard()->setText(u"<i>"_s);
+        for (qsizetype i = 0; i < script.size(); ++i) {
+            const QChar c = script[i];
+            qsizetype end = i + 1;
+            while ((c == u'@' || c == u'$') && end < script.size() && script[end].isDigit())
+                ++end;
+            const int n = script.mid(i + 1, end - i - 1).toInt();
+            if (c == u'@') {
+                area->setCaret(n);
+            } else if (c == u'$') {
+                // As the widget drops a move: the selection out and the text
+                // in as one edit block.
+                QTextCursor drop = widget->textCursor();
+                drop.setPosition(area->toWidget(n));
+                const QString moved = area->selectedText();
+                drop.beginEditBlock();
+                widget->textCursor().removeSelectedText();
+                widget->setTextCursor(drop);
+                QApplication::clipboard()->setText(moved);
+                widget->paste();
+                drop.endEditBlock();
+            } else if (c == u'{') {
+                end = script.indexOf(u'}', i) + 1;
+                QInputMethodEvent input;
+                input.setCommitString(script.mid(i + 1, end - i - 2));
+                QCoreApplication::sendEvent(widget, &input);
+            } else {
+                static const QHash<QChar, std::pair<Qt::Key, Qt::KeyboardModifiers>> keys = {
+                    {u'-', {Qt::Key_Backspace, {}}},
+                    {u'+', {Qt::Key_Delete, {}}},
+                    {u'~', {Qt::Key_Backspace, Qt::ControlModifier}},
+                    {u'|', {Qt::Key_Return, {}}},
+                    {u',', {Qt::Key_Left, {}}},
+                    {u'.', {Qt::Key_Right, {}}},
+                    {u'_', {Qt::Key_Left, Qt::ShiftModifier}},
+                    {u'^', {Qt::Key_V, Qt::ControlModifier}},
+                };
+                if (const auto key = keys.find(c); key != keys.end())
+                    QTest::keyClick(widget, key->first, key->second);
+                else
+                    QTest::keyClicks(widget, QString(c));
+            }
+            i = end - 1;
+        }
+        QStringList texts = {area->text()};
+        for (int step = 0; step < 50 && widget->document()->isUndoAvailable(); ++step) {
+            widget->undo();
+            texts += area->text();
+        }
+        for (int step = 0; step < 50 && widget->document()->isRedoAvailable(); ++step) {
+            widget->redo();
+            texts += area->text();
+        }
+        return texts;
+    }
 
 public:
     TestTextArea() { piecedText.setPieceLength(3); }
@@ -357,6 +424,42 @@ private Q_SLOTS:
         pieced.undo();
         QCOMPARE(piecedText.text(), u"<A><B>cdef"_s);
         QCOMPARE(bus()->characterCount(), 10);
+    }
+
+    // A script of keys makes the same undo steps on a line in pieces as on
+    // a line in one block.
+    void undoStepsAsOnAShortLine_data()
+    {
+        QTest::addColumn<QString>("doc");
+        QTest::addColumn<QString>("script");
+        const QString doc = u"<A><B>cdefgh"_s;
+        QTest::newRow("backspaces over loaded text") << doc << u"@12--------"_s;
+        QTest::newRow("backspaces over typed text") << doc << u"@5xyzw---"_s;
+        QTest::newRow("backspaces from typed into loaded") << doc << u"@5xyzw--------"_s;
+        QTest::newRow("backspaces over a line end") << u"ab\r\n<A><B>c"_s << u"@11------"_s;
+        QTest::newRow("deletes over loaded text") << doc << u"@1+++++++"_s;
+        QTest::newRow("deletes over typed text") << doc << u"@3xyzw,,,,++++++"_s;
+        QTest::newRow("deletes over a line end") << u"<A><B>\r\ncdefg"_s << u"@3+++++++"_s;
+        QTest::newRow("backspace then delete") << doc << u"@6--++--"_s;
+        QTest::newRow("typing, moved, typing") << doc << u"@3abc,,de..fg"_s;
+        QTest::newRow("typing with returns") << doc << u"@4ab|cd|e"_s;
+        QTest::newRow("typing then backspaces") << doc << u"@7uvwxy---z"_s;
+        QTest::newRow("ctrl+backspace") << u"<A> bc <D> efgh"_s << u"@15~~x~"_s;
+        QTest::newRow("input method commits") << doc << u"@4{あ}{いう}x{え}-"_s;
+        QTest::newRow("selection typed over") << doc << u"@7___x__yz"_s;
+        QTest::newRow("selection deleted") << doc << u"@9____-x_+"_s;
+        QTest::newRow("drag and drop, then typing") << doc << u"@4___$10xy"_s;
+        QTest::newRow("paste, then typing") << doc << u"@5^xy^"_s;
+        QTest::newRow("a short line typed long") << u"ab"_s << u"@2cdefg--"_s;
+        QTest::newRow("a long line deleted short") << u"abcdef"_s << u"@6----xy"_s;
+    }
+    void undoStepsAsOnAShortLine()
+    {
+        QFETCH(QString, doc);
+        QFETCH(QString, script);
+        // Joined, so that a failure shows both histories.
+        QCOMPARE(played(&pieced, &piecedText, doc, script).join(u" | "_s),
+                 played(&edit, &text, doc, script).join(u" | "_s));
     }
 
     void editsAreSingleUndoSteps()

@@ -14,6 +14,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
 
 #include <algorithm>
 
@@ -98,6 +99,9 @@ TextArea::TextArea(QPlainTextEdit* widget, QObject* parent) : QObject(parent), e
             QTextCursor cursor = edit_->textCursor();
             edit(cursor, text);
             edit_->setTextCursor(cursor);
+            // The widget's own paste or drop is a step that typing after it
+            // does not join.
+            runEnd_ = -1;
         });
     }
     exposeToAccessibility(*this);
@@ -304,6 +308,8 @@ void TextArea::edit(QTextCursor& cursor, const QString& text, bool joinPrevious)
         cursor.beginEditBlock();
     const int from = cursor.selectionStart();
     const bool inPiece = continuesLine(doc->findBlock(from));
+    if (!joinPrevious && !widgetText.isEmpty())
+        typedFrom_ = toDocument(from);
     cursor.insertText(widgetText);
     const int to = cursor.position();
     const int first = doc->findBlock(from).blockNumber();
@@ -441,7 +447,9 @@ bool TextArea::typedInPieces(QKeyEvent* key)
     // anywhere. Otherwise it starts its own undo step here, as an edit block
     // that a cut later in the run can join; or it joins the run itself,
     // where the run's step ends in a cut or a mark or it needs a cut.
-    if (!cut && (selection ? joins_.empty() : continues && !runJoins_)) {
+    if (!cut && (selection ? joins_.empty() : continues && !runJoins_ && cursor.position() == runEnd_)) {
+        if (!continues)
+            typedFrom_ = toDocument(cursor.selectionStart());
         runEnd_ = cursor.selectionStart() + int(typed.size());
         runChanges_ = changes_ + 1;
         runJoins_ = false;
@@ -461,13 +469,12 @@ bool TextArea::deletedInPieces(QKeyEvent* key, int at, bool back)
     // own do; the run goes on in the line its pieces joined into.
     const QTextDocument* doc = edit_->document();
     const int kind = back ? -1 : 1;
-    const bool continues = continuesRun(at, kind);
+    bool continues = continuesRun(at, kind);
     QTextCursor cursor = edit_->textCursor();
     cursor.setPosition(at);
-    if (key->matches(QKeySequence::DeleteStartOfWord)) {
-        cursor.movePosition(QTextCursor::PreviousWord, QTextCursor::KeepAnchor);
-    } else if (key->matches(QKeySequence::DeleteEndOfWord)) {
-        cursor.movePosition(QTextCursor::NextWord, QTextCursor::KeepAnchor);
+    if (key->matches(QKeySequence::DeleteStartOfWord) || key->matches(QKeySequence::DeleteEndOfWord)) {
+        cursor.setPosition(wordEdge(at, key->matches(QKeySequence::DeleteStartOfWord)),
+                           QTextCursor::KeepAnchor);
     } else if (!back) {
         cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
     } else if (at > 0) {
@@ -479,22 +486,77 @@ bool TextArea::deletedInPieces(QKeyEvent* key, int at, bool back)
     if (!cursor.hasSelection())
         return false;
     const QTextBlock block = doc->findBlock(cursor.selectionStart());
-    if (!continues && block == doc->findBlock(cursor.selectionEnd()) && !continuesLine(block)
-        && !continuesLine(block.next()))
+    const QTextBlock last = doc->findBlock(cursor.selectionEnd());
+    // A run of deletions right after a run of typing: the typed characters
+    // are the ones that went in together.
+    if (!continues && runKind_ == 0 && runChanges_ == changes_ && runEnd_ >= 0) {
+        typedTo_ = toDocument(runEnd_);
+    } else if (!continues) {
+        typedFrom_ = typedTo_ = -1;
+    }
+    const qsizetype from = toDocument(cursor.selectionStart());
+    const qsizetype length = toDocument(cursor.selectionEnd()) - from;
+    const bool typed = from >= typedFrom_ && from < typedTo_;
+    // A word, or a line end, the widget takes in a step of its own.
+    const bool single = !key->matches(QKeySequence::DeleteStartOfWord)
+                        && !key->matches(QKeySequence::DeleteEndOfWord)
+                        && withoutPieceJoins(cursor).indexOf(QChar::ParagraphSeparator) < 0;
+    continues = continues && single && typed == deletedTyped_;
+    if (!continues && block == last && !continuesLine(block) && !continuesLine(block.next()))
         return false;
     edit(cursor, QString(), continues);
     showEdit(cursor);
     runEnd_ = cursor.position();
     runJoins_ = true;
-    runKind_ = kind;
+    runKind_ = single ? kind : 2;
+    deletedTyped_ = typed;
+    if (from < typedTo_)
+        typedTo_ -= length;
+    if (from < typedFrom_)
+        typedFrom_ -= length;
     return true;
+}
+
+int TextArea::wordEdge(int at, bool back) const
+{
+    // The pieces around, a few hundred characters each way: words run
+    // shorter than that, and a longer one is taken in parts.
+    const int room = std::max(2 * pieceLength_, 256);
+    QTextBlock first = edit_->document()->findBlock(at);
+    QTextBlock last = first;
+    int offset = at - first.position();
+    for (int after = first.length() - 1 - offset; after < room && continuesLine(last.next());) {
+        last = last.next();
+        after += last.length() - 1;
+    }
+    while (offset < room && continuesLine(first)) {
+        first = first.previous();
+        offset += first.length() - 1;
+    }
+    QString line;
+    for (QTextBlock b = first;; b = b.next()) {
+        line += b.text();
+        if (b == last)
+            break;
+    }
+    const QTextLayout layout(line);
+    int edge = back ? layout.previousCursorPosition(offset, QTextLayout::SkipWords)
+                    : layout.nextCursorPosition(offset, QTextLayout::SkipWords);
+    QTextBlock block = first;
+    while (edge > block.length() - 1 && block != last) {
+        edge -= block.length() - 1;
+        block = block.next();
+    }
+    return block.position() + edge;
 }
 
 bool TextArea::continuesRun(int at, int kind) const
 {
     const QTextDocument* doc = edit_->document();
-    return doc->isModified() && doc->isUndoAvailable() && runChanges_ == changes_ && at == runEnd_
-           && runKind_ == kind;
+    // Both sides of a join are one place of the document.
+    return doc->isModified() && doc->isUndoAvailable() && runChanges_ == changes_ && runEnd_ >= 0
+           && toDocument(at) == toDocument(runEnd_)
+           && (kind == 0 ? runKind_ == 0 : runKind_ == -1 || runKind_ == 1);
 }
 
 bool TextArea::committedInPieces(QInputMethodEvent* input)
@@ -516,6 +578,7 @@ bool TextArea::committedInPieces(QInputMethodEvent* input)
                      > mostIn(block);
     if (!cut && (joins_.empty() || (!lineEnd && !cursor.hasSelection()))) {
         // The widget's own commit ends its step in the text, as typing does.
+        typedFrom_ = toDocument(cursor.selectionStart());
         runEnd_ = cursor.selectionStart() + int(commit.size());
         runChanges_ = changes_ + 1;
         runJoins_ = false;
@@ -528,6 +591,8 @@ bool TextArea::committedInPieces(QInputMethodEvent* input)
     // The composition that goes on, if any, stays the widget's.
     QInputMethodEvent rest(input->preeditString(), input->attributes());
     QCoreApplication::sendEvent(edit_, &rest);
+    // That lays the block out again, which is no change of the text.
+    runChanges_ = changes_;
     edit_->ensureCursorVisible();
     return true;
 }

@@ -144,6 +144,9 @@ private:
     bool typedInPieces(QKeyEvent* key);
     bool deletedInPieces(QKeyEvent* key, int at, bool back);
     bool committedInPieces(QInputMethodEvent* input);
+    // Where deleting a word from a widget position ends, the line's pieces
+    // read as one: the widget's own word ends at each piece's edge.
+    int wordEdge(int at, bool back) const;
     void showEdit(const QTextCursor& cursor);
     QString widgetTextInPieces(const QString& text, std::vector<int>& joins) const;
     bool keyAtJoin(QKeyEvent* key);
@@ -179,9 +182,19 @@ private:
     int runEnd_ = -1;
     quint64 runChanges_ = 0;
     bool runJoins_ = false;
-    // What the run is: typing (0), or deletions by Backspace (-1) or Delete (1).
+    // What the run is: typing (0), deletions by Backspace (-1) or Delete
+    // (1), which the widget merges alike, or a line end or a word deleted
+    // (2), which no deletion after it joins.
     int runKind_ = 0;
     bool continuesRun(int at, int kind) const;
+    // The widget merges a deletion into the one before only where both take
+    // characters that went in together: typed in one run, or opened with
+    // the page. Where the last run of typing began, and during deletions
+    // the characters left of it, in the document's terms; and whether the
+    // last deletion took one of them.
+    qsizetype typedFrom_ = -1;
+    qsizetype typedTo_ = -1;
+    bool deletedTyped_ = false;
 };
 
 // While it lives, the text area shows the busy pointer; every way out of a
