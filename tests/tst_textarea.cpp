@@ -41,7 +41,8 @@ class TestTextArea : public QObject {
     static int onBus(const QString& doc, int at) { return at - int(doc.left(at).count(u"\r\n"_s)); }
 
     // Plays a script of keys. A character types itself but for: '-'
-    // Backspace, '+' Delete, '~' Ctrl+Backspace, '|' Return, ',' and '.' the
+    // Backspace, '+' Delete, '~' and '`' Ctrl+Backspace and Ctrl+Delete,
+    // '&' Ctrl+Z, '|' Return, ',' and '.' the
     // caret left and right, '_' one more character selected to the left,
     // '{..}' an input method's commit, '^' a paste, '@N' the caret to N and
     // '$N' the selection dragged and dropped at N. Then the text after each
@@ -86,6 +87,8 @@ class TestTextArea : public QObject {
                     {u'.', {Qt::Key_Right, {}}},
                     {u'_', {Qt::Key_Left, Qt::ShiftModifier}},
                     {u'^', {Qt::Key_V, Qt::ControlModifier}},
+                    {u'&', {Qt::Key_Z, Qt::ControlModifier}},
+                    {u'`', {Qt::Key_Delete, Qt::ControlModifier}},
                 };
                 if (const auto key = keys.find(c); key != keys.end())
                     QTest::keyClick(widget, key->first, key->second);
@@ -450,6 +453,9 @@ private Q_SLOTS:
         QTest::newRow("selection deleted") << doc << u"@9____-x_+"_s;
         QTest::newRow("drag and drop, then typing") << doc << u"@4___$10xy"_s;
         QTest::newRow("paste, then typing") << doc << u"@5^xy^"_s;
+        QTest::newRow("a drop that makes a line short") << u"abcdef\r\nxy"_s << u"@5____$10z"_s;
+        QTest::newRow("undo, then typing and deleting") << doc << u"@3xy&z-+-&&w"_s;
+        QTest::newRow("ctrl+delete") << u"<A> bc <D> efgh"_s << u"@4``x`"_s;
         QTest::newRow("a short line typed long") << u"ab"_s << u"@2cdefg--"_s;
         QTest::newRow("a long line deleted short") << u"abcdef"_s << u"@6----xy"_s;
     }
