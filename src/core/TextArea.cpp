@@ -340,7 +340,10 @@ void TextArea::edit(QTextCursor& cursor, const QString& text, bool joinPrevious)
     const bool joined = joinPieces(pieces, first, last + cut);
     cursor.endEditBlock();
     editing_ = false;
-    runEnd_ = widgetText.isEmpty() || widgetText.endsWith(u'\n') ? -1 : cursor.position();
+    // The widget merges no typed character into a step that put in a line end.
+    runEnd_ = widgetText.isEmpty() || std::any_of(widgetText.begin(), widgetText.end(), isBlockSeparator)
+                  ? -1
+                  : cursor.position();
     runChanges_ = changes_;
     runKind_ = 0;
     // What follows the text in the undo step keeps the widget from merging
