@@ -198,11 +198,20 @@ void TextArea::contentsChange(int position, int removed, int added)
     const int oldJoins = joinsThrough(last - delta) - joinsBefore;
     const int newJoins = int(spanned.end() - std::upper_bound(spanned.begin(), spanned.end(), before));
 
-    const auto after = joins_.erase(from, to);
+    // The spanned pieces take the place of those listed for the blocks
+    // the change spans. Most changes give the same ones back, so in place:
+    // moving the list's tail costs more than the rest of a keystroke.
+    auto it = from;
+    auto piece = spanned.cbegin();
+    for (; it != to && piece != spanned.cend(); ++it, ++piece)
+        *it = *piece;
+    if (piece != spanned.cend())
+        it = joins_.insert(it, piece, spanned.cend()) + (spanned.cend() - piece);
+    else
+        it = joins_.erase(it, to);
     if (delta != 0)
-        for (auto it = after; it != joins_.end(); ++it)
+        for (; it != joins_.end(); ++it)
             *it += delta;
-    joins_.insert(std::lower_bound(joins_.begin(), joins_.end(), first), spanned.begin(), spanned.end());
     if (!editing_) {
         touchedFirst_ = touchedFirst_ < 0 ? first : std::min(touchedFirst_, first);
         touchedLast_ = std::max(touchedLast_, last);
