@@ -37,14 +37,11 @@ QHash<const QObject*, QPointer<TextArea>>& textAreas()
 // Qt's own interface for a plain text widget is private to Qt (its symbols
 // are not even exported), so this one stands in its place: the same role,
 // states, names and readings, over the text with the piece joins left out.
-// It keeps its own list of the pieces, read from the blocks' marks at every
-// change, so that it also holds while the text area itself is loading a page.
 class AccessibleTextEdit final : public QAccessibleWidget,
                                  public QAccessibleTextInterface,
                                  public QAccessibleEditableTextInterface {
 public:
-    explicit AccessibleTextEdit(QPlainTextEdit* edit);
-    ~AccessibleTextEdit() override { QObject::disconnect(contents_); }
+    explicit AccessibleTextEdit(QPlainTextEdit* edit) : QAccessibleWidget(edit, QAccessible::EditableText) { }
 
     QAccessible::State state() const override;
     QString text(QAccessible::Text t) const override;
@@ -65,7 +62,7 @@ public:
                             int* endOffset) const override;
     QString textAtOffset(int offset, QAccessible::TextBoundaryType boundaryType, int* startOffset,
                          int* endOffset) const override;
-    int characterCount() const override { return document()->characterCount() - 1 - int(joins_.size()); }
+    int characterCount() const override { return toOffset(document()->characterCount() - 1); }
     QRect characterRect(int offset) const override;
     int offsetAtPoint(const QPoint& point) const override;
     // Qt's plain text interface scrolls nowhere either.
@@ -80,26 +77,30 @@ public:
     void replaceText(int startOffset, int endOffset, const QString& text) override;
 
     // Between the widget's positions and the offsets of the bus.
-    int toOffset(int position) const;
-    int toPosition(int offset) const;
+    int toOffset(int position) const
+    {
+        const TextArea* area = textArea();
+        return area ? area->toJoined(position) : position;
+    }
+    int toPosition(int offset) const
+    {
+        const TextArea* area = textArea();
+        return area ? area->fromJoined(offset) : offset;
+    }
 
 private:
     QPlainTextEdit* edit() const { return static_cast<QPlainTextEdit*>(widget()); }
     QTextDocument* document() const { return edit()->document(); }
     TextArea* textArea() const { return textAreas().value(object()).data(); }
-    int joinsThrough(int block) const;
+    bool hasPieces() const
+    {
+        const TextArea* area = textArea();
+        return area && area->hasPieces();
+    }
     QPoint scrollPosition() const;
     // The boundaries around an offset, with the cursor moved there (it stays
     // where it was if the offset is out of range, as in Qt's interface).
     std::pair<int, int> boundaries(QTextCursor& cursor, int offset, QAccessible::TextBoundaryType type) const;
-    void contentsChange(int from, int removed, int added);
-    void announce(int from, int removed, int added, int first, int last, int delta,
-                  const std::vector<int>& spanned) const;
-
-    // Block numbers of the pieces that continue a line, in order.
-    std::vector<int> joins_;
-    int blockCount_ = 1;
-    QMetaObject::Connection contents_;
 };
 
 // Hands an event on to the bridge, past the handler below.
@@ -155,20 +156,6 @@ QAccessibleInterface* textEditInterface(const QString& className, QObject* objec
     return nullptr;
 }
 
-AccessibleTextEdit::AccessibleTextEdit(QPlainTextEdit* edit)
-    : QAccessibleWidget(edit, QAccessible::EditableText)
-{
-    const QTextDocument* doc = edit->document();
-    blockCount_ = doc->blockCount();
-    int n = 1;
-    for (QTextBlock block = doc->begin().next(); block.isValid(); block = block.next(), ++n)
-        if (TextArea::continuesLine(block))
-            joins_.push_back(n);
-    contents_ =
-        QObject::connect(doc, &QTextDocument::contentsChange, edit,
-                         [this](int from, int removed, int added) { contentsChange(from, removed, added); });
-}
-
 QAccessible::State AccessibleTextEdit::state() const
 {
     QAccessible::State state = QAccessibleWidget::state();
@@ -185,7 +172,7 @@ QString AccessibleTextEdit::text(QAccessible::Text t) const
 {
     if (t != QAccessible::Value)
         return QAccessibleWidget::text(t);
-    if (joins_.empty())
+    if (!hasPieces())
         return edit()->toPlainText();
     // As toPlainText() reads it, without the joins.
     QTextCursor all(document());
@@ -221,38 +208,6 @@ void* AccessibleTextEdit::interface_cast(QAccessible::InterfaceType t)
     if (t == QAccessible::EditableTextInterface)
         return static_cast<QAccessibleEditableTextInterface*>(this);
     return QAccessibleWidget::interface_cast(t);
-}
-
-int AccessibleTextEdit::joinsThrough(int block) const
-{
-    return int(std::upper_bound(joins_.begin(), joins_.end(), block) - joins_.begin());
-}
-
-int AccessibleTextEdit::toOffset(int position) const
-{
-    if (joins_.empty())
-        return position;
-    const QTextBlock block = document()->findBlock(position);
-    return position - joinsThrough(block.isValid() ? block.blockNumber() : document()->blockCount() - 1);
-}
-
-int AccessibleTextEdit::toPosition(int offset) const
-{
-    // The last piece that starts at or before the offset; the place where
-    // one piece ends and the next starts is the start of the next. An offset
-    // out of range stays out of range.
-    const QTextDocument* doc = document();
-    const auto startOf = [&](size_t k) { return doc->findBlockByNumber(joins_[k]).position() - int(k) - 1; };
-    size_t low = 0;
-    size_t high = joins_.size();
-    while (low < high) {
-        const size_t mid = low + (high - low) / 2;
-        if (startOf(mid) <= offset)
-            low = mid + 1;
-        else
-            high = mid;
-    }
-    return offset + int(low);
 }
 
 void AccessibleTextEdit::selection(int selectionIndex, int* startOffset, int* endOffset) const
@@ -311,7 +266,7 @@ std::pair<int, int> AccessibleTextEdit::boundaries(QTextCursor& cursor, int offs
         && doc->findBlock(position).position() == position && doc->characterAt(position).isSpace();
     cursor.setPosition(wordAtJoin ? position - 1 : position);
     auto [start, end] = QAccessible::qAccessibleTextBoundaryHelper(cursor, type);
-    if (type == QAccessible::ParagraphBoundary && !joins_.empty()) {
+    if (type == QAccessible::ParagraphBoundary && hasPieces()) {
         // A line in pieces is one paragraph.
         QTextBlock first = doc->findBlock(start);
         while (TextArea::continuesLine(first))
@@ -321,7 +276,7 @@ std::pair<int, int> AccessibleTextEdit::boundaries(QTextCursor& cursor, int offs
             last = last.next();
         start = first.position();
         end = last.position() + last.length() - 1;
-    } else if (type == QAccessible::WordBoundary && !joins_.empty()) {
+    } else if (type == QAccessible::WordBoundary && hasPieces()) {
         // So is a word that a join cuts in two.
         // Two characters are of one word when both are letters or digits, or
         // both marks that are no space.
@@ -535,67 +490,26 @@ void AccessibleTextEdit::replaceText(int startOffset, int endOffset, const QStri
     cursor.insertText(text);
 }
 
-void AccessibleTextEdit::contentsChange(int from, int removed, int added)
+// Qt's own word on changed text was held back (above): this is it, in the
+// bus's offsets. What went is not known any more, only how much, as in Qt's.
+void announce(TextArea& area, int offset, int removed, int added)
 {
-    const QTextDocument* doc = document();
-    const int count = doc->blockCount();
-    const int delta = count - blockCount_;
-    blockCount_ = count;
-    // The blocks the change spans, numbered as now; those after it only
-    // moved. The marks are read back from the blocks, which undo restores.
-    const QTextBlock firstBlock = doc->findBlock(from);
-    const int first = firstBlock.isValid() ? firstBlock.blockNumber() : count - 1;
-    const QTextBlock lastBlock = doc->findBlock(from + added);
-    const int last = lastBlock.isValid() ? lastBlock.blockNumber() : count - 1;
-    std::vector<int> spanned;
-    QTextBlock block = firstBlock.isValid() ? firstBlock : doc->lastBlock();
-    for (int n = first; n <= last && block.isValid(); ++n, block = block.next())
-        if (n > 0 && TextArea::continuesLine(block))
-            spanned.push_back(n);
-    if (QAccessible::isActive())
-        announce(from, removed, added, first, last, delta, spanned);
-    const auto gone = std::lower_bound(joins_.begin(), joins_.end(), first);
-    auto kept = joins_.erase(gone, std::upper_bound(gone, joins_.end(), last - delta));
-    for (auto it = kept; it != joins_.end(); ++it)
-        *it += delta;
-    joins_.insert(std::lower_bound(joins_.begin(), joins_.end(), first), spanned.begin(), spanned.end());
-}
-
-void AccessibleTextEdit::announce(int from, int removed, int added, int first, int last, int delta,
-                                  const std::vector<int>& spanned) const
-{
-    // joins_ is still the list from before the change, spanned the pieces in
-    // it now. Marking a block as a piece, or taking the mark away, changes
-    // what the separator in front of it reads as: it joins the change.
-    const QTextDocument* doc = document();
-    const auto joinsIn = [](const std::vector<int>& list, int after, int through) {
-        return int(std::upper_bound(list.begin(), list.end(), through)
-                   - std::upper_bound(list.begin(), list.end(), after));
-    };
-    const bool marked = std::binary_search(joins_.begin(), joins_.end(), first);
-    const bool flipped = first > 0 && from == doc->findBlockByNumber(first).position()
-                         && marked != TextArea::continuesLine(doc->findBlockByNumber(first));
-    const int start = flipped ? from - 1 : from;
-    const int before = flipped ? first - 1 : first;
-    const int offset = start - joinsIn(joins_, -1, before);
-    const int removedChars = from + removed - start - joinsIn(joins_, before, last - delta);
-    const int addedChars = from + added - start - joinsIn(spanned, before, last);
-    if (removedChars == 0 && addedChars == 0)
+    if (!QAccessible::isActive())
         return;
-    // As Qt reports it: what went is not known any more, only how much.
-    QTextCursor range(edit()->document());
-    range.setPosition(start);
-    range.setPosition(std::min(doc->characterCount() - 1, from + added), QTextCursor::KeepAnchor);
+    QPlainTextEdit* edit = area.widget();
+    QTextCursor range(edit->document());
+    range.setPosition(area.fromJoined(offset));
+    range.setPosition(area.fromJoined(offset + added), QTextCursor::KeepAnchor);
     const QString inserted = TextArea::withoutPieceJoins(range);
-    const QString gone(removedChars, u' ');
-    if (removedChars == 0) {
-        QAccessibleTextInsertEvent event(edit(), offset, inserted);
+    const QString gone(removed, u' ');
+    if (removed == 0) {
+        QAccessibleTextInsertEvent event(edit, offset, inserted);
         passOn(&event);
-    } else if (addedChars == 0) {
-        QAccessibleTextRemoveEvent event(edit(), offset, gone);
+    } else if (added == 0) {
+        QAccessibleTextRemoveEvent event(edit, offset, gone);
         passOn(&event);
     } else {
-        QAccessibleTextUpdateEvent event(edit(), offset, gone, inserted);
+        QAccessibleTextUpdateEvent event(edit, offset, gone, inserted);
         passOn(&event);
     }
 }
@@ -612,6 +526,8 @@ void exposeToAccessibility(TextArea& text)
     Q_UNUSED(installed);
     QPlainTextEdit* widget = text.widget();
     textAreas().insert(widget, &text);
+    QObject::connect(&text, &TextArea::joinedChange, &text,
+                     [&text](int offset, int removed, int added) { announce(text, offset, removed, added); });
     QObject::connect(widget, &QObject::destroyed, [widget] { textAreas().remove(widget); });
 }
 

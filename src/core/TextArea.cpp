@@ -162,9 +162,13 @@ bool TextArea::needsJoin(const QTextBlock& block) const
 
 void TextArea::contentsChange(int position, int removed, int added)
 {
-    Q_UNUSED(removed);
     ++changes_;
     const QTextDocument* doc = edit_->document();
+    // A change that reaches the end counts the last block's separator, which
+    // is no character, as both removed and added.
+    const int excess = std::max(0, position + added - (doc->characterCount() - 1));
+    removed -= excess;
+    added -= excess;
     const int count = doc->blockCount();
     const int delta = count - blockCount_;
     blockCount_ = count;
@@ -185,14 +189,41 @@ void TextArea::contentsChange(int position, int removed, int added)
     for (int n = first; n <= last && block.isValid(); ++n, block = block.next())
         if (n > 0 && continuesLine(block))
             spanned.push_back(n);
-    const auto after = joins_.erase(from, to);
-    for (auto it = after; it != joins_.end(); ++it)
-        *it += delta;
-    joins_.insert(std::lower_bound(joins_.begin(), joins_.end(), first), spanned.begin(), spanned.end());
+
+    // The change in joined positions, counted over the list from before it.
+    // Marking the first block as a piece, or taking the mark away, changes
+    // what the separator in front of it reads as: the separator joins the change.
+    const QTextBlock firstNow = doc->findBlockByNumber(first);
+    const bool marked = from != joins_.end() && *from == first;
+    const bool flipped = first > 0 && position == firstNow.position() && marked != continuesLine(firstNow);
+    const int start = flipped ? position - 1 : position;
+    const int before = flipped ? first - 1 : first;
+    const int joinsBefore = joinsThrough(before);
+    const int oldJoins = joinsThrough(last - delta) - joinsBefore;
+    const int newJoins = int(spanned.end() - std::upper_bound(spanned.begin(), spanned.end(), before));
+
+    // The spanned pieces take the place of those listed for the blocks
+    // the change spans. Most changes give the same ones back, so in place:
+    // moving the list's tail costs more than the rest of a keystroke.
+    auto it = from;
+    auto piece = spanned.cbegin();
+    for (; it != to && piece != spanned.cend(); ++it, ++piece)
+        *it = *piece;
+    if (piece != spanned.cend())
+        it = joins_.insert(it, piece, spanned.cend()) + (spanned.cend() - piece);
+    else
+        it = joins_.erase(it, to);
+    if (delta != 0)
+        for (; it != joins_.end(); ++it)
+            *it += delta;
     if (!editing_) {
         touchedFirst_ = touchedFirst_ < 0 ? first : std::min(touchedFirst_, first);
         touchedLast_ = std::max(touchedLast_, last);
     }
+    const int removedChars = position + removed - start - oldJoins;
+    const int addedChars = position + added - start - newJoins;
+    if (removedChars != 0 || addedChars != 0)
+        Q_EMIT joinedChange(start - joinsBefore, removedChars, addedChars);
 }
 
 void TextArea::contentsChanged()
@@ -735,6 +766,7 @@ void TextArea::load(QString text)
 {
     std::vector<int> joins;
     const QString widgetText = widgetTextInPieces(toWidgetText(std::move(text)), joins);
+    const int before = toJoined(edit_->document()->characterCount() - 1);
     indexing_ = false;
     joins_.clear();
     edit_->setPlainText(widgetText);
@@ -757,6 +789,34 @@ void TextArea::load(QString text)
     joins_ = std::move(joins);
     blockCount_ = edit_->document()->blockCount();
     indexing_ = true;
+    const int after = toJoined(edit_->document()->characterCount() - 1);
+    if (before > 0 || after > 0)
+        Q_EMIT joinedChange(0, before, after);
+}
+
+int TextArea::toJoined(int widgetPosition) const
+{
+    if (joins_.empty())
+        return widgetPosition;
+    const QTextBlock block = edit_->document()->findBlock(widgetPosition);
+    return widgetPosition - joinsThrough(block.isValid() ? block.blockNumber() : blockCount_ - 1);
+}
+
+int TextArea::fromJoined(int offset) const
+{
+    // The last piece that starts at or before the offset.
+    const QTextDocument* doc = edit_->document();
+    const auto startOf = [&](size_t k) { return doc->findBlockByNumber(joins_[k]).position() - int(k) - 1; };
+    size_t low = 0;
+    size_t high = joins_.size();
+    while (low < high) {
+        const size_t mid = low + (high - low) / 2;
+        if (startOf(mid) <= offset)
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    return offset + int(low);
 }
 
 bool TextArea::isEmpty() const

@@ -89,6 +89,15 @@ public:
     qsizetype toDocument(int widgetPosition) const;
     int toWidget(qsizetype documentPosition) const;
 
+    // Positions as a reader of the text counts them (the accessibility bus
+    // does): the widget's, with the separators in front of pieces left out,
+    // so that a line end counts one and a line in pieces reads as one. Where
+    // one piece ends and the next starts is the start of the next; an
+    // offset out of range stays out of range.
+    int toJoined(int widgetPosition) const;
+    int fromJoined(int offset) const;
+    bool hasPieces() const { return !joins_.empty(); }
+
     // Line ends as the widget keeps them.
     static QString toWidgetText(QString text);
 
@@ -109,6 +118,10 @@ public:
 Q_SIGNALS:
     // After every change of the text, from whatever source.
     void changed();
+    // The same change in joined positions: at offset, removed characters
+    // gave way to added ones. Not sent while a page loads; the load itself
+    // is one change of the whole text.
+    void joinedChange(int offset, int removed, int added);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

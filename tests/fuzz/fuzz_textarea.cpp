@@ -16,6 +16,7 @@
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 
 #include <algorithm>
@@ -244,6 +245,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     };
     int changes = 0;
     QObject::connect(&text, &mx::TextArea::changed, [&changes] { ++changes; });
+    // The text as the accessibility bus reads it, kept from the changes the
+    // text area reports alone; a line end is one character.
+    QString heard;
+    QObject::connect(&text, &mx::TextArea::joinedChange, [&](int offset, int removed, int added) {
+        if (offset < 0 || removed < 0 || added < 0 || offset + removed > heard.size())
+            fail("joinedChange in range", heard, QString::number(offset) + u' ' + QString::number(removed));
+        QTextCursor range(edit.document());
+        range.setPosition(text.fromJoined(offset));
+        range.setPosition(text.fromJoined(offset + added), QTextCursor::KeepAnchor);
+        heard.replace(offset, removed, mx::TextArea::withoutPieceJoins(range));
+    });
     Model model;
 
     for (int step = 0; step < 64 && !in.done(); ++step) {
@@ -389,6 +401,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (model.text != before && changes == changesBefore)
             fail("Change after an edit", model.text, before);
         checkState(text, model);
+        expectEqual("text told by joinedChange", QString(model.text).replace(u"\r\n"_s, u"\u2029"_s), heard);
     }
     checkMapping(text, model);
     // Step by step back to the start: the same texts, as many steps.
