@@ -339,8 +339,7 @@ void TextArea::edit(QTextCursor& cursor, const QString& text, bool joinPrevious)
         cursor.beginEditBlock();
     const int from = cursor.selectionStart();
     const bool inPiece = continuesLine(doc->findBlock(from));
-    if (!joinPrevious && !widgetText.isEmpty())
-        typedFrom_ = toDocument(from);
+    const qsizetype docFrom = toDocument(from);
     cursor.insertText(widgetText);
     const int to = cursor.position();
     const int first = doc->findBlock(from).blockNumber();
@@ -371,6 +370,10 @@ void TextArea::edit(QTextCursor& cursor, const QString& text, bool joinPrevious)
     const bool joined = joinPieces(pieces, first, last + cut);
     cursor.endEditBlock();
     editing_ = false;
+    if (!widgetText.isEmpty() && (!joinPrevious || docFrom == typedTo_)) {
+        typedFrom_ = joinPrevious ? typedFrom_ : docFrom;
+        typedTo_ = toDocument(cursor.position());
+    }
     // The widget merges no typed character into a step that put in a line end.
     runEnd_ = widgetText.isEmpty() || std::any_of(widgetText.begin(), widgetText.end(), isBlockSeparator)
                   ? -1
@@ -484,6 +487,7 @@ bool TextArea::typedInPieces(QKeyEvent* key)
     if (!cut && (selection ? joins_.empty() : continues && !runJoins_ && cursor.position() == runEnd_)) {
         if (!continues)
             typedFrom_ = toDocument(cursor.selectionStart());
+        typedTo_ = toDocument(cursor.selectionStart()) + typed.size();
         runEnd_ = cursor.selectionStart() + int(typed.size());
         runChanges_ = changes_ + 1;
         runJoins_ = false;
@@ -523,11 +527,8 @@ bool TextArea::deletedInPieces(QKeyEvent* key, int at, bool back)
     const QTextBlock last = doc->findBlock(cursor.selectionEnd());
     // A run of deletions right after a run of typing: the typed characters
     // are the ones that went in together.
-    if (!continues && runKind_ == 0 && runChanges_ == changes_ && runEnd_ >= 0) {
-        typedTo_ = toDocument(runEnd_);
-    } else if (!continues) {
+    if (!continues && (runKind_ != 0 || runChanges_ != changes_))
         typedFrom_ = typedTo_ = -1;
-    }
     const qsizetype from = toDocument(cursor.selectionStart());
     const qsizetype length = toDocument(cursor.selectionEnd()) - from;
     const bool typed = from >= typedFrom_ && from < typedTo_;
@@ -613,6 +614,7 @@ bool TextArea::committedInPieces(QInputMethodEvent* input)
     if (!cut && (joins_.empty() || (!lineEnd && !cursor.hasSelection()))) {
         // The widget's own commit ends its step in the text, as typing does.
         typedFrom_ = toDocument(cursor.selectionStart());
+        typedTo_ = typedFrom_ + commit.size();
         runEnd_ = cursor.selectionStart() + int(commit.size());
         runChanges_ = changes_ + 1;
         runJoins_ = false;

@@ -202,9 +202,9 @@ private:
     bool continuesRun(int at, int kind) const;
     // The widget merges a deletion into the one before only where both take
     // characters that went in together: typed in one run, or opened with
-    // the page. Where the last run of typing began, and during deletions
-    // the characters left of it, in the document's terms; and whether the
-    // last deletion took one of them.
+    // the page. Where the text last put in or typed in one run stands, in
+    // the document's terms, kept up during deletions; and whether the last
+    // deletion took one of its characters.
     qsizetype typedFrom_ = -1;
     qsizetype typedTo_ = -1;
     bool deletedTyped_ = false;
