@@ -538,7 +538,8 @@ void announce(TextArea& area, int offset, int removed, int added)
     QTextCursor range(edit->document());
     range.setPosition(area.fromJoined(offset));
     range.setPosition(area.fromJoined(offset + added), QTextCursor::KeepAnchor);
-    const QString inserted = TextArea::withoutPieceJoins(range);
+    // A line end reads as it does in the text: Qt would tell its separator.
+    const QString inserted = TextArea::withoutPieceJoins(range).replace(QChar::ParagraphSeparator, u'\n');
     const QString gone(removed, u' ');
     if (removed == 0) {
         QAccessibleTextInsertEvent event(edit, offset, inserted);
