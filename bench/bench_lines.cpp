@@ -134,7 +134,7 @@ int main(int argc, char** argv)
             if (!out.open(QIODevice::WriteOnly) || out.write(text.toUtf8()) < 0)
                 qFatal("cannot write %s", qPrintable(path));
         }
-        const int runs = mb >= 100 ? 3 : 7;
+        const int runs = mb >= 100 ? 11 : 31;
         const int openRuns = mb >= 100 ? 1 : 3;
         const auto open = [&w](const QString& path) {
             return [&w, path] {

@@ -468,6 +468,38 @@ private Q_SLOTS:
                  played(&edit, &text, doc, script).join(u" | "_s));
     }
 
+    // Words, sentences and paragraphs read over the bus as Qt's own
+    // interface reads them from a line in one block.
+    void busReadsAroundAnOffset_data()
+    {
+        QTest::addColumn<int>("boundary");
+        QTest::addColumn<int>("offset");
+        // "Ab cd. Ef gh." stands as "Ab ", "cd.", " Ef", " gh", ".".
+        QTest::newRow("word across a join") << int(QAccessible::WordBoundary) << 4;
+        QTest::newRow("word after a join") << int(QAccessible::WordBoundary) << 10;
+        QTest::newRow("sentence across joins") << int(QAccessible::SentenceBoundary) << 1;
+        QTest::newRow("sentence from its end") << int(QAccessible::SentenceBoundary) << 11;
+        QTest::newRow("sentence of the next line") << int(QAccessible::SentenceBoundary) << 15;
+        QTest::newRow("paragraph") << int(QAccessible::ParagraphBoundary) << 8;
+    }
+    void busReadsAroundAnOffset()
+    {
+        QFETCH(int, boundary);
+        QFETCH(int, offset);
+        const QString doc = u"Ab cd. Ef gh.\r\nIj kl."_s;
+        text.load(doc);
+        piecedText.load(doc);
+        QAccessibleTextInterface* plain = QAccessible::queryAccessibleInterface(&edit)->textInterface();
+        const auto type = QAccessible::TextBoundaryType(boundary);
+        int start = -1;
+        int end = -1;
+        int plainStart = -1;
+        int plainEnd = -1;
+        QCOMPARE(bus()->textAtOffset(offset, type, &start, &end),
+                 plain->textAtOffset(offset, type, &plainStart, &plainEnd));
+        QCOMPARE(std::pair(start, end), std::pair(plainStart, plainEnd));
+    }
+
     void editsAreSingleUndoSteps()
     {
         text.load(u"abc\r\ndef"_s);

@@ -13,11 +13,13 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextBoundaryFinder>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -101,6 +103,8 @@ private:
     // The boundaries around an offset, with the cursor moved there (it stays
     // where it was if the offset is out of range, as in Qt's interface).
     std::pair<int, int> boundaries(QTextCursor& cursor, int offset, QAccessible::TextBoundaryType type) const;
+    // The sentence around an offset in a line in pieces, which joins cut.
+    std::optional<std::pair<int, int>> sentenceInPieces(const QTextBlock& block, int offset) const;
 };
 
 // Hands an event on to the bridge, past the handler below.
@@ -302,7 +306,41 @@ std::pair<int, int> AccessibleTextEdit::boundaries(QTextCursor& cursor, int offs
             end = word.position();
         }
     }
+    if (type == QAccessible::SentenceBoundary && hasPieces())
+        return sentenceInPieces(doc->findBlock(position), toOffset(position))
+            .value_or(std::pair{toOffset(start), toOffset(end)});
     return {toOffset(start), toOffset(end)};
+}
+
+std::optional<std::pair<int, int>> AccessibleTextEdit::sentenceInPieces(const QTextBlock& block,
+                                                                        int offset) const
+{
+    if (!TextArea::continuesLine(block) && !TextArea::continuesLine(block.next()))
+        return std::nullopt;
+    // Qt looks for a sentence in the block's text; here it is the line's,
+    // as far as a few thousand characters each way, which no sentence of a
+    // page outgrows.
+    constexpr int kReach = 32;
+    QTextBlock first = block;
+    for (int n = 0; n < kReach && TextArea::continuesLine(first); ++n)
+        first = first.previous();
+    QTextBlock last = block;
+    for (int n = 0; n < kReach && TextArea::continuesLine(last.next()); ++n)
+        last = last.next();
+    QTextCursor range(document());
+    range.setPosition(first.position());
+    range.setPosition(last.position() + last.length() - 1, QTextCursor::KeepAnchor);
+    const QString line = TextArea::withoutPieceJoins(range);
+    const int base = toOffset(first.position());
+    const int at = offset - base;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Sentence, line);
+    finder.setPosition(at);
+    int start = at;
+    if (!(finder.boundaryReasons() & QTextBoundaryFinder::StartOfItem))
+        start = finder.toPreviousBoundary();
+    finder.setPosition(at);
+    int end = finder.toNextBoundary();
+    return std::pair{base + std::max(start, 0), base + (end < 0 ? int(line.size()) : end)};
 }
 
 QString AccessibleTextEdit::textAtOffset(int offset, QAccessible::TextBoundaryType boundaryType,
@@ -500,7 +538,8 @@ void announce(TextArea& area, int offset, int removed, int added)
     QTextCursor range(edit->document());
     range.setPosition(area.fromJoined(offset));
     range.setPosition(area.fromJoined(offset + added), QTextCursor::KeepAnchor);
-    const QString inserted = TextArea::withoutPieceJoins(range);
+    // A line end reads as it does in the text: Qt would tell its separator.
+    const QString inserted = TextArea::withoutPieceJoins(range).replace(QChar::ParagraphSeparator, u'\n');
     const QString gone(removed, u' ');
     if (removed == 0) {
         QAccessibleTextInsertEvent event(edit, offset, inserted);

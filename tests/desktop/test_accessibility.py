@@ -110,6 +110,38 @@ def long_line_read_as_one(app, tree):
     app.key("ctrl+End")
     expect(lambda: (text.get_caret_offset(), text.get_character_count()), (len(page) - 2, len(page) - 2),
            "the caret after ctrl+End, at the end of the text")
+    # A screen reader keeps its copy of the text from the change events: typed
+    # keys mid-line, across the pieces, tell it the same text the bus reads.
+    from gi.repository import Atspi, GLib
+    heard = [text.get_text(0, -1)]
+
+    def changed(event):
+        at, length = event.detail1, event.detail2
+        if event.type.endswith(":insert"):
+            heard[0] = heard[0][:at] + event.any_data + heard[0][at:]
+        elif event.type.endswith(":delete"):
+            heard[0] = heard[0][:at] + heard[0][at + length:]
+
+    listener = Atspi.EventListener.new(changed)
+    listener.register("object:text-changed")
+
+    def told():
+        while GLib.MainContext.default().iteration(False):
+            pass
+        return heard[0]
+
+    text.set_caret_offset(3000)
+    app.type("ab")
+    app.key("BackSpace", "Delete", "Return")
+    app.type("c")
+    expected = text.get_text(0, -1)
+    check(expected != page.replace("\r\n", "\n"), "the keys changed the text")
+    wait_for(told, lambda t: t == expected)
+    got = told()
+    at = next((i for i, (a, b) in enumerate(zip(got, expected)) if a != b), min(len(got), len(expected)))
+    check(got == expected, f"the text the change events tell, from offset {at}: "
+          f"{got[at - 20:at + 30]!r}, expected {expected[at - 20:at + 30]!r}")
+    listener.deregister("object:text-changed")
 
 
 def selection(text):
