@@ -307,6 +307,13 @@ private Q_SLOTS:
         QTest::newRow("delete") << 3 << int(Qt::Key_Delete) << 1 << u""_s << u"<A>B>cdef"_s << 3;
         QTest::newRow("left") << 3 << int(Qt::Key_Left) << 1 << u""_s << doc << 2;
         QTest::newRow("right") << 3 << int(Qt::Key_Right) << 1 << u""_s << doc << 4;
+        QTest::newRow("ctrl+right") << 6 << (Qt::Key_Right | Qt::ControlModifier).toCombined() << 1 << u""_s
+                                    << doc << 10;
+        QTest::newRow("ctrl+left") << 10 << (Qt::Key_Left | Qt::ControlModifier).toCombined() << 1 << u""_s
+                                   << doc << 6;
+        QTest::newRow("ctrl+shift+left")
+            << 10 << (Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_Left).toCombined() << 1 << u""_s
+            << doc << 6;
         QTest::newRow("return") << 6 << int(Qt::Key_Return) << 1 << u""_s << u"<A><B>\r\ncdef"_s << 8;
         QTest::newRow("typing") << 3 << int(Qt::Key_X) << 1 << u""_s << u"<A>x<B>cdef"_s << 4;
         QTest::newRow("typing a run across cuts")
@@ -339,7 +346,8 @@ private Q_SLOTS:
             area->setCaret(caret);
             for (int i = 0; i < times; ++i) {
                 if (key) {
-                    QTest::keyClick(widget, Qt::Key(key));
+                    QTest::keyClick(widget, Qt::Key(key & ~Qt::KeyboardModifierMask),
+                                    Qt::KeyboardModifiers(key & Qt::KeyboardModifierMask));
                 } else {
                     QInputMethodEvent input;
                     input.setCommitString(commit);

@@ -447,6 +447,20 @@ bool TextArea::keyAtJoin(QKeyEvent* key)
              b.isValid() && at == b.position() + b.length() - 1 && continuesLine(b.next()); b = b.next())
             ++at;
     }
+    // A word that joins cut is one: the widget's own word moves stop at
+    // each piece's edge.
+    const bool wordMove =
+        key->matches(QKeySequence::MoveToPreviousWord) || key->matches(QKeySequence::MoveToNextWord)
+        || key->matches(QKeySequence::SelectPreviousWord) || key->matches(QKeySequence::SelectNextWord);
+    if (wordMove && (back || forward)) {
+        const QTextBlock block = doc->findBlock(at);
+        const int edge = continuesLine(block) || continuesLine(block.next()) ? wordEdge(at, back) : at;
+        if (edge != at) {
+            cursor.setPosition(edge, select ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
+            showEdit(cursor);
+            return true;
+        }
+    }
     const bool deletes =
         plain && !edit_->isReadOnly()
         && (key->matches(QKeySequence::DeleteStartOfWord) || key->matches(QKeySequence::DeleteEndOfWord)
