@@ -104,7 +104,7 @@ private:
     // where it was if the offset is out of range, as in Qt's interface).
     std::pair<int, int> boundaries(QTextCursor& cursor, int offset, QAccessible::TextBoundaryType type) const;
     // The sentence around an offset in a line in pieces, which joins cut.
-    std::optional<std::pair<int, int>> sentenceInPieces(const QTextBlock& block, int offset) const;
+    std::optional<std::pair<int, int>> sentenceInPieces(int position) const;
 };
 
 // Hands an event on to the bridge, past the handler below.
@@ -307,32 +307,22 @@ std::pair<int, int> AccessibleTextEdit::boundaries(QTextCursor& cursor, int offs
         }
     }
     if (type == QAccessible::SentenceBoundary && hasPieces())
-        return sentenceInPieces(doc->findBlock(position), toOffset(position))
-            .value_or(std::pair{toOffset(start), toOffset(end)});
+        return sentenceInPieces(position).value_or(std::pair{toOffset(start), toOffset(end)});
     return {toOffset(start), toOffset(end)};
 }
 
-std::optional<std::pair<int, int>> AccessibleTextEdit::sentenceInPieces(const QTextBlock& block,
-                                                                        int offset) const
+std::optional<std::pair<int, int>> AccessibleTextEdit::sentenceInPieces(int position) const
 {
+    const QTextBlock block = document()->findBlock(position);
     if (!TextArea::continuesLine(block) && !TextArea::continuesLine(block.next()))
         return std::nullopt;
     // Qt looks for a sentence in the block's text; here it is the line's,
     // as far as a few thousand characters each way, which no sentence of a
     // page outgrows.
-    constexpr int kReach = 32;
-    QTextBlock first = block;
-    for (int n = 0; n < kReach && TextArea::continuesLine(first); ++n)
-        first = first.previous();
-    QTextBlock last = block;
-    for (int n = 0; n < kReach && TextArea::continuesLine(last.next()); ++n)
-        last = last.next();
-    QTextCursor range(document());
-    range.setPosition(first.position());
-    range.setPosition(last.position() + last.length() - 1, QTextCursor::KeepAnchor);
-    const QString line = TextArea::withoutPieceJoins(range);
-    const int base = toOffset(first.position());
-    const int at = offset - base;
+    const TextArea::PiecesAround around = textArea()->piecesAround(position, 4096);
+    const QString& line = around.text;
+    const int at = around.offset;
+    const int base = toOffset(position) - at;
     QTextBoundaryFinder finder(QTextBoundaryFinder::Sentence, line);
     finder.setPosition(at);
     int start = at;

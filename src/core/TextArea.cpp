@@ -566,33 +566,38 @@ bool TextArea::deletedInPieces(QKeyEvent* key, int at, bool back)
     return true;
 }
 
-int TextArea::wordEdge(int at, bool back) const
+TextArea::PiecesAround TextArea::piecesAround(int position, int room) const
 {
-    // The pieces around, a few hundred characters each way: words run
-    // shorter than that, and a longer one is taken in parts.
-    const int room = std::max(2 * pieceLength_, 256);
-    QTextBlock first = edit_->document()->findBlock(at);
-    QTextBlock last = first;
-    int offset = at - first.position();
-    for (int after = first.length() - 1 - offset; after < room && continuesLine(last.next());) {
-        last = last.next();
-        after += last.length() - 1;
+    PiecesAround around{edit_->document()->findBlock(position), {}, {}, 0};
+    around.last = around.first;
+    around.offset = position - around.first.position();
+    for (int after = around.first.length() - 1 - around.offset;
+         after < room && continuesLine(around.last.next());) {
+        around.last = around.last.next();
+        after += around.last.length() - 1;
     }
-    while (offset < room && continuesLine(first)) {
-        first = first.previous();
-        offset += first.length() - 1;
+    while (around.offset < room && continuesLine(around.first)) {
+        around.first = around.first.previous();
+        around.offset += around.first.length() - 1;
     }
-    QString line;
-    for (QTextBlock b = first;; b = b.next()) {
-        line += b.text();
-        if (b == last)
+    for (QTextBlock b = around.first;; b = b.next()) {
+        around.text += b.text();
+        if (b == around.last)
             break;
     }
-    const QTextLayout layout(line);
-    int edge = back ? layout.previousCursorPosition(offset, QTextLayout::SkipWords)
-                    : layout.nextCursorPosition(offset, QTextLayout::SkipWords);
-    QTextBlock block = first;
-    while (edge > block.length() - 1 && block != last) {
+    return around;
+}
+
+int TextArea::wordEdge(int at, bool back) const
+{
+    // A few hundred characters each way: words run shorter than that, and a
+    // longer one is taken in parts.
+    const PiecesAround around = piecesAround(at, std::max(2 * pieceLength_, 256));
+    const QTextLayout layout(around.text);
+    int edge = back ? layout.previousCursorPosition(around.offset, QTextLayout::SkipWords)
+                    : layout.nextCursorPosition(around.offset, QTextLayout::SkipWords);
+    QTextBlock block = around.first;
+    while (edge > block.length() - 1 && block != around.last) {
         edge -= block.length() - 1;
         block = block.next();
     }

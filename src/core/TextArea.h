@@ -98,6 +98,17 @@ public:
     int fromJoined(int offset) const;
     bool hasPieces() const { return !joins_.empty(); }
 
+    // The text of the line's pieces around a widget position, whole pieces
+    // as far as `room` characters each way: the blocks it spans, and the
+    // position's offset in it.
+    struct PiecesAround {
+        QTextBlock first;
+        QTextBlock last;
+        QString text;
+        int offset;
+    };
+    PiecesAround piecesAround(int position, int room) const;
+
     // Line ends as the widget keeps them.
     static QString toWidgetText(QString text);
 
