@@ -4,37 +4,25 @@
 
 #include "AccessibleText.h"
 
+#include "LinePieces.h"
 #include "TextArea.h"
 #include "TextEdit.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QAccessibleWidget>
 #include <QHash>
-#include <QPointer>
-#include <QScrollBar>
+#include <QPlainTextEdit>
 #include <QTextBlock>
-#include <QTextBoundaryFinder>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTextLayout>
 
 #include <algorithm>
-#include <optional>
 #include <utility>
-#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace mx {
 
 namespace {
-
-// The text area over each widget, for the edits that come over the bus.
-QHash<const QObject*, QPointer<TextArea>>& textAreas()
-{
-    static QHash<const QObject*, QPointer<TextArea>> areas;
-    return areas;
-}
 
 // Qt's own interface for a plain text widget is private to Qt (its symbols
 // are not even exported), so this one stands in its place: the same role,
@@ -81,30 +69,24 @@ public:
     // Between the widget's positions and the offsets of the bus.
     int toOffset(int position) const
     {
-        const TextArea* area = textArea();
-        return area ? area->toJoined(position) : position;
+        const LinePieces* pieces = this->pieces();
+        return pieces ? pieces->toJoined(position) : position;
     }
     int toPosition(int offset) const
     {
-        const TextArea* area = textArea();
-        return area ? area->fromJoined(offset) : offset;
+        const LinePieces* pieces = this->pieces();
+        return pieces ? pieces->fromJoined(offset) : offset;
     }
 
 private:
     QPlainTextEdit* edit() const { return static_cast<QPlainTextEdit*>(widget()); }
     QTextDocument* document() const { return edit()->document(); }
-    TextArea* textArea() const { return textAreas().value(object()).data(); }
-    bool hasPieces() const
-    {
-        const TextArea* area = textArea();
-        return area && area->hasPieces();
-    }
-    QPoint scrollPosition() const;
+    LinePieces* pieces() const { return LinePieces::of(object()); }
     // The boundaries around an offset, with the cursor moved there (it stays
     // where it was if the offset is out of range, as in Qt's interface).
     std::pair<int, int> boundaries(QTextCursor& cursor, int offset, QAccessible::TextBoundaryType type) const;
-    // The sentence around an offset in a line in pieces, which joins cut.
-    std::optional<std::pair<int, int>> sentenceInPieces(int position) const;
+    // A character's box in the viewport, or an empty one.
+    QRect characterBox(int position) const;
 };
 
 // Hands an event on to the bridge, past the handler below.
@@ -176,19 +158,13 @@ QString AccessibleTextEdit::text(QAccessible::Text t) const
 {
     if (t != QAccessible::Value)
         return QAccessibleWidget::text(t);
-    if (!hasPieces())
+    const LinePieces* pieces = this->pieces();
+    if (!pieces)
         return edit()->toPlainText();
-    // As toPlainText() reads it, without the joins.
+    // As toPlainText() reads it, the line read as one.
     QTextCursor all(document());
     all.select(QTextCursor::Document);
-    QString text = TextArea::withoutPieceJoins(all);
-    for (QChar& c : text) {
-        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
-            c = u'\n';
-        else if (c == QChar::Nbsp)
-            c = u' ';
-    }
-    return text;
+    return pieces->plainText(all);
 }
 
 void AccessibleTextEdit::setText(QAccessible::Text t, const QString& text)
@@ -199,8 +175,8 @@ void AccessibleTextEdit::setText(QAccessible::Text t, const QString& text)
     }
     if (edit()->isReadOnly())
         return;
-    if (TextArea* area = textArea())
-        area->load(text);
+    if (LinePieces* pieces = this->pieces())
+        pieces->load(TextArea::toWidgetText(text));
     else
         edit()->setPlainText(text);
 }
@@ -252,85 +228,27 @@ void AccessibleTextEdit::setCursorPosition(int position)
 
 QString AccessibleTextEdit::text(int startOffset, int endOffset) const
 {
-    QTextCursor range = edit()->textCursor();
-    range.setPosition(toPosition(startOffset));
-    range.setPosition(toPosition(endOffset), QTextCursor::KeepAnchor);
-    return TextArea::withoutPieceJoins(range).replace(QChar::ParagraphSeparator, u'\n');
+    const int from = toPosition(startOffset);
+    const int to = toPosition(endOffset);
+    if (const LinePieces* pieces = this->pieces())
+        return pieces->text(from, to, u"\n");
+    QTextCursor range(document());
+    range.setPosition(from);
+    range.setPosition(to, QTextCursor::KeepAnchor);
+    return range.selectedText().replace(QChar::ParagraphSeparator, u'\n');
 }
 
 std::pair<int, int> AccessibleTextEdit::boundaries(QTextCursor& cursor, int offset,
                                                    QAccessible::TextBoundaryType type) const
 {
-    const QTextDocument* doc = document();
     const int position = toPosition(offset);
-    // Where one piece ends and the next starts with a space, Qt would find
-    // the word that ends there, which is in the piece before.
-    const bool wordAtJoin =
-        type == QAccessible::WordBoundary && position > 0 && TextArea::continuesLine(doc->findBlock(position))
-        && doc->findBlock(position).position() == position && doc->characterAt(position).isSpace();
-    cursor.setPosition(wordAtJoin ? position - 1 : position);
-    auto [start, end] = QAccessible::qAccessibleTextBoundaryHelper(cursor, type);
-    if (type == QAccessible::ParagraphBoundary && hasPieces()) {
-        // A line in pieces is one paragraph.
-        QTextBlock first = doc->findBlock(start);
-        while (TextArea::continuesLine(first))
-            first = first.previous();
-        QTextBlock last = doc->findBlock(end);
-        while (TextArea::continuesLine(last.next()))
-            last = last.next();
-        start = first.position();
-        end = last.position() + last.length() - 1;
-    } else if (type == QAccessible::WordBoundary && hasPieces()) {
-        // So is a word that a join cuts in two.
-        // Two characters are of one word when both are letters or digits, or
-        // both marks that are no space.
-        const auto kind = [doc](int position) {
-            const QChar c = doc->characterAt(position);
-            return c.isLetterOrNumber() ? 1 : c.isSpace() || c.isNull() ? 0 : 2;
-        };
-        const auto oneWord = [&](int a, int b) { return kind(a) != 0 && kind(a) == kind(b); };
-        QTextCursor word(cursor);
-        for (QTextBlock b = doc->findBlock(start);
-             TextArea::continuesLine(b) && start == b.position() && start >= 2 && oneWord(start, start - 2);
-             b = doc->findBlock(start)) {
-            word.setPosition(start - 1);
-            word.movePosition(QTextCursor::StartOfWord);
-            start = word.position();
-        }
-        for (QTextBlock b = doc->findBlock(end);
-             TextArea::continuesLine(b.next()) && end == b.position() + b.length() - 1 && end > 0
-             && oneWord(end - 1, end + 1);
-             b = doc->findBlock(end)) {
-            word.setPosition(end + 1);
-            word.movePosition(QTextCursor::EndOfWord);
-            end = word.position();
-        }
+    if (position >= 0 && position < document()->characterCount())
+        cursor.setPosition(position);
+    if (const LinePieces* pieces = this->pieces()) {
+        const auto [start, end] = pieces->boundaries(cursor.position(), type);
+        return {toOffset(start), toOffset(end)};
     }
-    if (type == QAccessible::SentenceBoundary && hasPieces())
-        return sentenceInPieces(position).value_or(std::pair{toOffset(start), toOffset(end)});
-    return {toOffset(start), toOffset(end)};
-}
-
-std::optional<std::pair<int, int>> AccessibleTextEdit::sentenceInPieces(int position) const
-{
-    const QTextBlock block = document()->findBlock(position);
-    if (!TextArea::continuesLine(block) && !TextArea::continuesLine(block.next()))
-        return std::nullopt;
-    // Qt looks for a sentence in the block's text; here it is the line's,
-    // as far as a few thousand characters each way, which no sentence of a
-    // page outgrows.
-    const TextArea::PiecesAround around = textArea()->piecesAround(position, 4096);
-    const QString& line = around.text;
-    const int at = around.offset;
-    const int base = toOffset(position) - at;
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Sentence, line);
-    finder.setPosition(at);
-    int start = at;
-    if (!(finder.boundaryReasons() & QTextBoundaryFinder::StartOfItem))
-        start = finder.toPreviousBoundary();
-    finder.setPosition(at);
-    int end = finder.toNextBoundary();
-    return std::pair{base + std::max(start, 0), base + (end < 0 ? int(line.size()) : end)};
+    return QAccessible::qAccessibleTextBoundaryHelper(cursor, type);
 }
 
 QString AccessibleTextEdit::textAtOffset(int offset, QAccessible::TextBoundaryType boundaryType,
@@ -359,49 +277,40 @@ QString AccessibleTextEdit::textAfterOffset(int offset, QAccessible::TextBoundar
     return text(*startOffset, *endOffset);
 }
 
-QPoint AccessibleTextEdit::scrollPosition() const
+QRect AccessibleTextEdit::characterBox(int position) const
 {
-    const QScrollBar* across = edit()->horizontalScrollBar();
-    const QScrollBar* down = edit()->verticalScrollBar();
-    return QPoint(across ? across->sliderPosition() : 0, down ? down->sliderPosition() : 0);
+    if (position < 0 || position >= document()->characterCount() - 1)
+        return QRect();
+    QTextCursor at(document());
+    at.setPosition(position);
+    // The row the widget shows the character on, as wide as the character
+    // in its own font; a line end has the font of what it ends.
+    const QRect caret = edit()->cursorRect(at);
+    at.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+    QTextCursor format(at);
+    format.setPosition(at.selectionEnd());
+    const QString character = at.selectedText();
+    const QFontMetrics metrics(format.charFormat().font());
+    const int width = character == QChar::ParagraphSeparator ? 0 : metrics.horizontalAdvance(character);
+    return QRect(caret.left(), caret.top(), std::max(width, 1), caret.height());
 }
 
 QRect AccessibleTextEdit::characterRect(int offset) const
 {
-    const int position = toPosition(offset);
-    const QTextBlock block = document()->findBlock(position);
-    if (!block.isValid())
-        return QRect();
-    const QTextLayout* layout = block.layout();
-    const int inBlock = position - block.position();
-    const QTextLine line = layout->lineForTextPosition(inBlock);
-    if (!line.isValid())
-        return QRect();
-    // The character's own format; a line end has the one before it.
-    QTextCharFormat format = block.charFormat();
-    for (auto it = block.begin(); !it.atEnd(); ++it) {
-        format = it.fragment().charFormat();
-        if (it.fragment().contains(position))
-            break;
-    }
-    const QFontMetrics metrics(format.font());
-    const QString character = text(offset, offset + 1);
-    QRect rect;
-    if (!character.isEmpty()) {
-        const QPointF at = layout->position();
-        rect = QRect(int(at.x() + line.cursorToX(inBlock)),
-                     int(at.y() + line.y() + line.ascent() + metrics.descent() - metrics.height()),
-                     metrics.horizontalAdvance(character), metrics.height());
-        rect.moveTo(edit()->viewport()->mapToGlobal(rect.topLeft()));
-    }
-    return rect.translated(-scrollPosition());
+    const QRect box = characterBox(toPosition(offset));
+    return box.isNull() ? box : box.translated(edit()->viewport()->mapToGlobal(QPoint(0, 0)));
 }
 
 int AccessibleTextEdit::offsetAtPoint(const QPoint& point) const
 {
-    const QPoint at = edit()->viewport()->mapFromGlobal(point) + scrollPosition();
-    const int position = document()->documentLayout()->hitTest(at, Qt::ExactHit);
-    return position < 0 ? position : toOffset(position);
+    const QPoint at = edit()->viewport()->mapFromGlobal(point);
+    const QTextCursor nearest = edit()->cursorForPosition(at);
+    // The nearest caret place is on one side of the character under the point.
+    for (const int position : {nearest.position() - 1, nearest.position()}) {
+        if (position >= nearest.block().position() && characterBox(position).contains(at))
+            return toOffset(position);
+    }
+    return -1;
 }
 
 QString AccessibleTextEdit::attributes(int offset, int* startOffset, int* endOffset) const
@@ -494,42 +403,32 @@ QString AccessibleTextEdit::attributes(int offset, int* startOffset, int* endOff
 
 void AccessibleTextEdit::insertText(int offset, const QString& text)
 {
-    if (TextArea* area = textArea()) {
-        area->insertAt(area->toDocument(toPosition(offset)), text);
-        return;
-    }
-    QTextCursor cursor = edit()->textCursor();
-    cursor.setPosition(toPosition(offset));
-    cursor.insertText(text);
+    replaceText(offset, offset, text);
 }
 
 void AccessibleTextEdit::replaceText(int startOffset, int endOffset, const QString& text)
 {
-    if (TextArea* area = textArea()) {
-        const qsizetype start = area->toDocument(toPosition(std::min(startOffset, endOffset)));
-        const qsizetype end = area->toDocument(toPosition(std::max(startOffset, endOffset)));
-        area->replaceAt(start, end - start, text);
-        return;
-    }
-    QTextCursor cursor = edit()->textCursor();
+    QTextCursor cursor(document());
     cursor.setPosition(toPosition(startOffset));
     cursor.setPosition(toPosition(endOffset), QTextCursor::KeepAnchor);
+    if (LinePieces* pieces = this->pieces()) {
+        pieces->replace(cursor, TextArea::toWidgetText(text));
+        return;
+    }
+    cursor.beginEditBlock();
     cursor.removeSelectedText();
     cursor.insertText(text);
+    cursor.endEditBlock();
 }
 
 // Qt's own word on changed text was held back (above): this is it, in the
 // bus's offsets. What went is not known any more, only how much, as in Qt's.
-void announce(TextArea& area, int offset, int removed, int added)
+void announce(QPlainTextEdit* edit, const LinePieces& pieces, int offset, int removed, int added)
 {
     if (!QAccessible::isActive())
         return;
-    QPlainTextEdit* edit = area.widget();
-    QTextCursor range(edit->document());
-    range.setPosition(area.fromJoined(offset));
-    range.setPosition(area.fromJoined(offset + added), QTextCursor::KeepAnchor);
     // A line end reads as it does in the text: Qt would tell its separator.
-    const QString inserted = TextArea::withoutPieceJoins(range).replace(QChar::ParagraphSeparator, u'\n');
+    const QString inserted = pieces.text(pieces.fromJoined(offset), pieces.fromJoined(offset + added), u"\n");
     const QString gone(removed, u' ');
     if (removed == 0) {
         QAccessibleTextInsertEvent event(edit, offset, inserted);
@@ -545,7 +444,7 @@ void announce(TextArea& area, int offset, int removed, int added)
 
 } // namespace
 
-void exposeToAccessibility(TextArea& text)
+void exposeToAccessibility(QPlainTextEdit* widget)
 {
     static const bool installed = [] {
         QAccessible::installFactory(&textEditInterface);
@@ -553,11 +452,11 @@ void exposeToAccessibility(TextArea& text)
         return true;
     }();
     Q_UNUSED(installed);
-    QPlainTextEdit* widget = text.widget();
-    textAreas().insert(widget, &text);
-    QObject::connect(&text, &TextArea::joinedChange, &text,
-                     [&text](int offset, int removed, int added) { announce(text, offset, removed, added); });
-    QObject::connect(widget, &QObject::destroyed, [widget] { textAreas().remove(widget); });
+    const LinePieces* pieces = LinePieces::of(widget);
+    QObject::connect(pieces, &LinePieces::joinedChange, widget,
+                     [widget, pieces](int offset, int removed, int added) {
+                         announce(widget, *pieces, offset, removed, added);
+                     });
 }
 
 } // namespace mx

@@ -4,9 +4,9 @@
 
 #pragma once
 
-namespace mx {
+class QPlainTextEdit;
 
-class TextArea;
+namespace mx {
 
 // What the accessibility bus (a screen reader, a tool that drives the window)
 // reads of a TextEdit: the widget as Qt's own plain text interface shows it,
@@ -17,9 +17,10 @@ class TextArea;
 // about text, caret and selection, is counted that way, and none of them
 // reads the whole text to find a position.
 //
-// Edits over the bus go through the text area, so that they keep its pieces
-// and its undo steps. Called once for each text area; the first call puts
-// the interface in place.
-void exposeToAccessibility(TextArea& text);
+// Characters are placed where the widget shows them, on every row (Qt's own
+// interface puts every one on the first). Edits over the bus are one undo
+// step each. Called once for each widget, after it has its LinePieces; the
+// first call puts the interface in place.
+void exposeToAccessibility(QPlainTextEdit* widget);
 
 } // namespace mx

@@ -4,7 +4,7 @@
 
 #include "TextEdit.h"
 
-#include "TextArea.h"
+#include "LinePieces.h"
 
 #include <QMimeData>
 #include <QPainter>
@@ -70,30 +70,13 @@ void TextEdit::insertFromMimeData(const QMimeData* source)
 
 QMimeData* TextEdit::createMimeDataFromSelection() const
 {
-    QMimeData* data = QPlainTextEdit::createMimeDataFromSelection();
     const QTextCursor selection = textCursor();
-    const QString raw = selection.selectedText();
-    const QString joined = TextArea::withoutPieceJoins(selection);
-    if (joined.size() == raw.size())
-        return data;
-    // The widget's text, one character for each of the selection's, with
-    // the separators in front of pieces left out; no rich text, which would
-    // hold each piece as a paragraph of its own.
-    const QString text = data->text();
-    delete data;
-    QString out;
-    out.reserve(joined.size());
-    QTextBlock block = document()->findBlock(selection.selectionStart());
-    for (qsizetype i = 0; i < raw.size() && i < text.size(); ++i) {
-        if (raw[i] == QChar::ParagraphSeparator) {
-            block = block.next();
-            if (TextArea::continuesLine(block))
-                continue;
-        }
-        out += text[i];
-    }
+    const LinePieces* pieces = LinePieces::of(this);
+    if (!pieces || !pieces->holdsJoin(selection.selectionStart(), selection.selectionEnd()))
+        return QPlainTextEdit::createMimeDataFromSelection();
+    // Plain text only: rich text would hold each piece as a paragraph.
     auto* plain = new QMimeData;
-    plain->setText(out);
+    plain->setText(pieces->plainText(selection));
     return plain;
 }
 
@@ -101,7 +84,8 @@ void TextEdit::paintEvent(QPaintEvent* event)
 {
     QPlainTextEdit::paintEvent(event);
     QTextBlock block = firstVisibleBlock();
-    if (!block.isValid())
+    const LinePieces* pieces = LinePieces::of(this);
+    if (!block.isValid() || !pieces || !pieces->hasPieces())
         return;
     // A piece that goes on in the next row ends in a wrap arrow, and the row
     // that goes on begins with a bar in the margin, both in the highlight
@@ -125,12 +109,12 @@ void TextEdit::paintEvent(QPaintEvent* event)
         const QTextLayout* layout = block.layout();
         if (!layout || layout->lineCount() == 0)
             continue;
-        if (TextArea::continuesLine(block)) {
+        if (pieces->continuesLine(block)) {
             const QTextLine first = layout->lineAt(0);
             painter.fillRect(
                 QRectF(box.left(), box.top() + first.y(), std::max(2.0, margin - 1), first.height()), mark);
         }
-        if (TextArea::continuesLine(block.next())) {
+        if (pieces->continuesLine(block.next())) {
             // Down from the end of the text, then back to the left.
             const QTextLine line = layout->lineAt(layout->lineCount() - 1);
             const qreal h = line.height();

@@ -16,7 +16,7 @@ namespace mx {
 // text only, asks the owner as little as possible, and inserts nothing when
 // nothing came.
 //
-// A long line stands in pieces (see TextArea): what is copied, cut or
+// A long line stands in pieces (see LinePieces): what is copied, cut or
 // dragged holds the line as one, and each piece that continues a line is
 // marked where it starts and where the piece before it ends.
 class TextEdit : public QPlainTextEdit {

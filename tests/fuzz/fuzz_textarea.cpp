@@ -2,20 +2,32 @@
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// Random edits and selections on the text area adapter, checked step by step
-// against the document as a plain string with CR LF line ends.
+// Random edits, keys, undo and redo on the text area, with lines cut into
+// pieces of a few characters, checked step by step against a plain
+// QPlainTextEdit given the same steps, read in the document's CR LF terms.
+//
+// The plain widget is the model: what a key does there is what the text
+// area must do. A model of our own that sees only the text cannot know
+// everything the widget does: Backspace takes both halves of a surrogate
+// pair only when they were stored together, say. So the fuzzer splits pairs
+// freely and compares with the widget instead.
 //
 // Input: a sequence of operations, each an opcode byte and its arguments.
 // Texts are a length byte and that many characters from a small alphabet that
-// holds every kind of line end the widget knows, surrogate halves and the
-// characters the widget treats specially. Numbers are one byte: small
+// holds every kind of line end the widget knows, surrogate halves, marks and
+// the characters the widget treats specially. Numbers are one byte: small
 // positions, or the edges (negative, past the end, the largest values).
+#include "core/LinePieces.h"
 #include "core/TextArea.h"
+#include "core/TextEdit.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QTextBlock>
+#include <QTextBoundaryFinder>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -31,16 +43,10 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 constexpr char16_t kAlphabet[] = {
-    u'a',      u'b',      u' ',      u'\t',     u'\r',     u'\n',     u'あ',     u'\u00A0',
-    u'\u2028', u'\u2029', u'\uFDD0', u'\uFDD1', u'\xD83D', u'\xDE00', u'\uFFFC', u'<',
+    u'a',      u'b',      u' ',      u'\t',     u'\r',     u'\n', u'あ', u'\u00A0', u'\u2028', u'\u2029',
+    u'\uFDD0', u'\uFDD1', u'\xD83D', u'\xDE00', u'\u0301', u'<',  u'>',  u'.',      u'\u200D', u'\uFFFC',
 };
-static_assert(std::size(kAlphabet) == 16);
-
-bool isLineEnd(QChar c)
-{
-    // What the widget turns into a block separator, besides CR and LF.
-    return c == u'\r' || c == u'\n' || c == QChar::ParagraphSeparator || c == u'\uFDD0' || c == u'\uFDD1';
-}
+static_assert(std::size(kAlphabet) == 20);
 
 class Input {
 public:
@@ -48,15 +54,12 @@ public:
     bool done() const { return at_ >= size_; }
     uint8_t byte() { return at_ < size_ ? data_[at_++] : 0; }
 
-    QString text(bool lineEnds = true)
+    QString text()
     {
         const int length = byte() % 24;
         QString out;
-        for (int i = 0; i < length; ++i) {
-            const QChar c(kAlphabet[byte() % std::size(kAlphabet)]);
-            if (lineEnds || !isLineEnd(c))
-                out += c;
-        }
+        for (int i = 0; i < length; ++i)
+            out += QChar(kAlphabet[byte() % std::size(kAlphabet)]);
         return out;
     }
 
@@ -83,39 +86,10 @@ private:
     size_t at_ = 0;
 };
 
-// The document as a string: what the adapter must agree with.
-struct Model {
-    QString text;
-    qsizetype start = 0;
-    qsizetype length = 0;
-
-    static QString normalized(const QString& in)
-    {
-        QString out;
-        for (qsizetype i = 0; i < in.size(); ++i) {
-            if (in[i] == u'\r' && i + 1 < in.size() && in[i + 1] == u'\n')
-                continue; // the LF makes the line end
-            out += isLineEnd(in[i]) ? u"\r\n"_s : QString(in[i]);
-        }
-        return out;
-    }
-
-    // A position as the adapter keeps it: inside the text, never between CR and LF.
-    qsizetype snap(qsizetype p) const
-    {
-        p = std::clamp<qsizetype>(p, 0, text.size());
-        if (p > 0 && p < text.size() && text[p - 1] == u'\r' && text[p] == u'\n')
-            --p;
-        return p;
-    }
-
-    void replace(qsizetype from, qsizetype count, const QString& with)
-    {
-        text.replace(from, count, normalized(with));
-    }
-};
-
-QByteArray shown(const QString& text);
+QByteArray shown(const QString& text)
+{
+    return text.toUtf8().toPercentEncoding(" <>");
+}
 
 [[noreturn]] void fail(const char* what, const QString& expected, const QString& actual)
 {
@@ -139,68 +113,145 @@ void expectEqual(const char* what, const QString& expected, const QString& actua
 // FUZZ_TRACE=1 in the environment prints each step of a reproduced input.
 const bool kTrace = qEnvironmentVariableIsSet("FUZZ_TRACE");
 
-QByteArray shown(const QString& text)
-{
-    return text.toUtf8().toPercentEncoding(" <");
-}
-
 void trace(const char* step, const QString& text = {}, qsizetype n = 0)
 {
     if (kTrace)
         std::fprintf(stderr, "%s(%lld, \"%s\")\n", step, static_cast<long long>(n), shown(text).constData());
 }
 
-void checkState(const mx::TextArea& text, const Model& model)
+// The plain widget read as a document: its separators are CR LF.
+struct Plain {
+    QPlainTextEdit edit;
+
+    QString text() const
+    {
+        return edit.document()->toRawText().replace(QChar::ParagraphSeparator, u"\r\n"_s);
+    }
+    // Document positions and the widget's: a line end is two and one.
+    qsizetype toDocument(int position) const
+    {
+        return position + edit.document()->findBlock(position).blockNumber();
+    }
+    // Clamped to the text; between CR and LF is the end of the line.
+    int toWidget(qsizetype position) const
+    {
+        const QString t = text();
+        position = std::clamp<qsizetype>(position, 0, t.size());
+        if (position > 0 && position < t.size() && t[position - 1] == u'\r' && t[position] == u'\n')
+            --position;
+        return int(position - t.left(position).count(u"\r\n"_s));
+    }
+    // Where the text area selects length characters from start.
+    QTextCursor cursorAt(qsizetype start, qsizetype length) const
+    {
+        QTextCursor cursor(edit.document());
+        cursor.setPosition(toWidget(start));
+        const qsizetype begin = toDocument(cursor.position());
+        if (length > 0)
+            cursor.setPosition(toWidget(begin + std::min(length, text().size() - begin)),
+                               QTextCursor::KeepAnchor);
+        return cursor;
+    }
+    // An edit as the text area makes one: the selection out and the text in,
+    // one undo step.
+    void replace(QTextCursor& cursor, const QString& text, bool joinPrevious = false)
+    {
+        joinPrevious ? cursor.joinPreviousEditBlock() : cursor.beginEditBlock();
+        cursor.removeSelectedText();
+        cursor.insertText(mx::TextArea::toWidgetText(text));
+        cursor.endEditBlock();
+    }
+};
+
+// Every block within what it may hold, or one character (a letter with a
+// run of marks) that no cut may split; a line in pieces longer than a line
+// may be and with no empty piece; the first block starts a line; and every
+// widget position maps to the document and back.
+void checkPieces(const mx::TextArea& text, const mx::LinePieces& pieces, int longLine)
 {
-    // Every block fits its length; a line in pieces is longer than a piece
-    // and holds no empty one; the first block starts a line.
-    expectEqual("first block", 0, mx::TextArea::continuesLine(text.widget()->document()->begin()));
-    for (QTextBlock b = text.widget()->document()->begin(); b.isValid();) {
+    const QTextDocument* doc = text.widget()->document();
+    expectEqual("first block starts a line", 0, pieces.continuesLine(doc->begin()));
+    for (QTextBlock b = doc->begin(); b.isValid();) {
         int length = 0;
         int blocks = 0;
         bool empty = false;
         do {
-            expectEqual("block within its length", 1, b.length() - 1 <= 5);
+            QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, b.text());
+            expectEqual("block within its length", 1,
+                        b.length() - 1 <= std::max(longLine, pieces.mostInPiece())
+                            || characters.toNextBoundary() == b.length() - 1);
             length += b.length() - 1;
             empty = empty || b.length() == 1;
             ++blocks;
             b = b.next();
-        } while (b.isValid() && mx::TextArea::continuesLine(b));
-        expectEqual("pieces only in a long line", 1, blocks == 1 || (length > 5 && !empty));
+        } while (b.isValid() && pieces.continuesLine(b));
+        expectEqual("pieces only in a long line, none empty", 1,
+                    blocks == 1 || (length > longLine && !empty));
     }
-    expectEqual("Text", model.text, text.text());
-    expectEqual("Length", model.text.size(), text.length());
-    expectEqual("IsEmpty", model.text.isEmpty(), text.isEmpty());
-    expectEqual("selectionStart", model.start, text.selectionStart());
-    expectEqual("selectionLength", model.length, text.selectionLength());
-    expectEqual("SelText", model.text.mid(model.start, model.length), text.selectedText());
-}
-
-// Every widget position maps to a document position and back unchanged (the
-// end of a piece comes back as the start of the next, the same place); every
-// document position maps to the widget and back to itself, or to the end of
-// its line when it stood between CR and LF.
-void checkMapping(const mx::TextArea& text, const Model& model)
-{
-    const QTextDocument* doc = text.widget()->document();
     const int widgetLength = doc->characterCount() - 1;
+    const QString document = text.text();
     for (int w = 0; w <= widgetLength; ++w) {
         const qsizetype d = text.toDocument(w);
-        const bool join = w < widgetLength && doc->characterAt(w) == QChar::ParagraphSeparator
-                          && mx::TextArea::continuesLine(doc->findBlock(w).next());
-        if (join)
-            expectEqual("toDocument(toWidget(toDocument(w)))", d, text.toDocument(text.toWidget(d)));
-        else
+        const bool join = w < widgetLength && pieces.continuesLine(doc->findBlock(w + 1))
+                          && doc->findBlock(w + 1).position() == w + 1;
+        if (!join)
             expectEqual("toWidget(toDocument(w))", w, text.toWidget(d));
-        const bool lineEnd = !join && w < widgetLength && doc->characterAt(w) == QChar::ParagraphSeparator;
-        if (lineEnd)
-            expectEqual("line end at toDocument(w)", u"\r\n"_s, model.text.mid(d, 2));
-        else if (w < widgetLength && !join)
-            expectEqual("character at toDocument(w)", QString(doc->characterAt(w)), model.text.mid(d, 1));
+        if (w < widgetLength && !join)
+            expectEqual("character at toDocument(w)",
+                        doc->characterAt(w) == QChar::ParagraphSeparator ? u"\r\n"_s
+                                                                         : QString(doc->characterAt(w)),
+                        document.mid(d, doc->characterAt(w) == QChar::ParagraphSeparator ? 2 : 1));
     }
-    for (qsizetype d = -1; d <= model.text.size() + 1; ++d)
-        expectEqual("toDocument(toWidget(d))", model.snap(d), text.toDocument(text.toWidget(d)));
 }
+
+void checkSame(const mx::TextArea& text, const Plain& plain)
+{
+    const QString expected = plain.text();
+    expectEqual("Text", expected, text.text());
+    expectEqual("Length", expected.size(), text.length());
+    expectEqual("IsEmpty", expected.isEmpty(), text.isEmpty());
+    const QTextCursor reference = plain.edit.textCursor();
+    const QTextCursor actual = text.widget()->textCursor();
+    expectEqual("selectionStart", plain.toDocument(reference.selectionStart()), text.selectionStart());
+    expectEqual("selectionEnd", plain.toDocument(reference.selectionEnd()),
+                text.selectionStart() + text.selectionLength());
+    expectEqual("caret", plain.toDocument(reference.position()), text.toDocument(actual.position()));
+    expectEqual("SelText", expected.mid(plain.toDocument(reference.selectionStart()), text.selectionLength()),
+                text.selectedText());
+}
+
+// A key, sent alike to both: text for the keys that type.
+void press(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers held = {}, const QString& text = {})
+{
+    QKeyEvent event(QEvent::KeyPress, key, held, text);
+    QCoreApplication::sendEvent(widget, &event);
+}
+
+struct Key {
+    Qt::Key key;
+    Qt::KeyboardModifiers held;
+    const char16_t* text;
+};
+constexpr Key kKeys[] = {
+    {Qt::Key_Backspace, {}, u"\b"},
+    {Qt::Key_Delete, {}, u"\x7f"},
+    {Qt::Key_Return, {}, u"\r"},
+    {Qt::Key_Tab, {}, u"\t"},
+    {Qt::Key_Left, {}, u""},
+    {Qt::Key_Right, {}, u""},
+    {Qt::Key_Left, Qt::ShiftModifier, u""},
+    {Qt::Key_Right, Qt::ShiftModifier, u""},
+    {Qt::Key_Left, Qt::ControlModifier, u""},
+    {Qt::Key_Right, Qt::ControlModifier, u""},
+    {Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier, u""},
+    {Qt::Key_Right, Qt::ControlModifier | Qt::ShiftModifier, u""},
+    {Qt::Key_Backspace, Qt::ControlModifier, u""},
+    {Qt::Key_Delete, Qt::ControlModifier, u""},
+    {Qt::Key_A, Qt::ControlModifier, u"\x01"},
+    {Qt::Key_X, Qt::ControlModifier, u"\x18"},
+    {Qt::Key_C, Qt::ControlModifier, u"\x03"},
+    {Qt::Key_V, Qt::ControlModifier, u"\x16"},
+};
 
 } // namespace
 
@@ -211,7 +262,7 @@ extern "C" const char* __lsan_default_suppressions()
     return "leak:libfontconfig.so\n";
 }
 
-// Each run makes and frees a whole widget; with the default quarantine of
+// Each run makes and frees two whole widgets; with the default quarantine of
 // freed memory a long run outgrows libFuzzer's memory limit without a leak.
 extern "C" const char* __asan_default_options()
 {
@@ -231,166 +282,164 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     Input in(data, size);
-    QPlainTextEdit edit;
+    mx::TextEdit edit;
     mx::TextArea text(&edit);
-    // Lines of more than five characters stand in pieces, so that every
-    // step crosses piece joins.
-    text.setPieceLength(5);
+    mx::LinePieces& pieces = text.pieces();
+    // Lines of more than eight characters stand in pieces of four, so that
+    // nearly every step crosses joins, cuts or joins pieces.
+    constexpr int kLongLine = 8;
+    pieces.setLimits(kLongLine, 4);
+    Plain plain;
     int changes = 0;
     QObject::connect(&text, &mx::TextArea::changed, [&changes] { ++changes; });
     // The text as the accessibility bus reads it, kept from the changes the
-    // text area reports alone; a line end is one character.
+    // pieces report alone; a line end is one character.
     QString heard;
-    QObject::connect(&text, &mx::TextArea::joinedChange, [&](int offset, int removed, int added) {
+    QObject::connect(&pieces, &mx::LinePieces::joinedChange, [&](int offset, int removed, int added) {
         if (offset < 0 || removed < 0 || added < 0 || offset + removed > heard.size())
             fail("joinedChange in range", heard, QString::number(offset) + u' ' + QString::number(removed));
-        QTextCursor range(edit.document());
-        range.setPosition(text.fromJoined(offset));
-        range.setPosition(text.fromJoined(offset + added), QTextCursor::KeepAnchor);
-        heard.replace(offset, removed, mx::TextArea::withoutPieceJoins(range));
+        heard.replace(offset, removed,
+                      pieces.text(pieces.fromJoined(offset), pieces.fromJoined(offset + added), u"\u2029"));
     });
-    Model model;
 
     for (int step = 0; step < 64 && !in.done(); ++step) {
-        const QString before = model.text;
+        const QString before = text.text();
         const int changesBefore = changes;
-        switch (in.byte() % 13) {
+        switch (in.byte() % 12) {
         case 0: {
             const QString t = in.text();
             trace("setText", t);
             text.setText(t);
-            model.text = Model::normalized(t);
-            model.start = model.length = 0;
+            QTextCursor all(plain.edit.document());
+            all.select(QTextCursor::Document);
+            plain.replace(all, t);
+            plain.edit.moveCursor(QTextCursor::Start);
             break;
         }
         case 1: {
             const QString t = in.text();
             trace("load", t);
             text.load(t);
-            model.text = Model::normalized(t);
-            model.start = model.length = 0;
+            plain.edit.setPlainText(mx::TextArea::toWidgetText(t));
             break;
         }
         case 2: {
-            const qsizetype n = in.number(model.text.size());
-            trace("setCaret", {}, n);
-            text.setCaret(n);
-            model.start = model.snap(n);
-            model.length = 0;
+            const qsizetype start = in.number(text.length());
+            const qsizetype n = in.number(text.length());
+            trace("select", {}, n);
+            text.select(start, n);
+            plain.edit.setTextCursor(plain.cursorAt(start, n));
             break;
         }
         case 3: {
-            const qsizetype n = in.number(model.text.size());
-            trace("select", {}, n);
-            text.select(text.selectionStart(), n);
-            const qsizetype end =
-                n <= 0 ? model.start
-                       : model.snap(n > model.text.size() ? model.text.size() : model.start + n);
-            model.length = end - model.start;
+            const QString t = in.text();
+            trace("replaceSelection", t);
+            QTextCursor cursor = plain.edit.textCursor();
+            text.replaceSelection(t);
+            plain.replace(cursor, t);
+            plain.edit.setTextCursor(cursor);
             break;
         }
         case 4: {
-            const QString t = in.text();
-            trace("replaceSelection", t);
-            text.replaceSelection(t);
-            model.replace(model.start, model.length, t);
-            model.start += Model::normalized(t).size();
-            model.length = 0;
-            break;
-        }
-        case 5: {
-            const qsizetype n = in.number(model.text.size());
+            const qsizetype n = in.number(text.length());
             const QString t = in.text();
             trace("insertAt", t, n);
             text.insertAt(n, t);
-            const qsizetype at = model.snap(n);
-            const qsizetype added = Model::normalized(t).size();
-            model.replace(at, 0, t);
-            // The selection keeps to its characters; a caret at the
-            // position ends after the new text.
-            const qsizetype end = model.start + model.length;
-            if (model.length == 0) {
-                if (model.start >= at)
-                    model.start += added;
-            } else {
-                const qsizetype newEnd = end > at ? end + added : end;
-                if (model.start >= at)
-                    model.start += added;
-                model.length = newEnd - model.start;
+            QTextCursor cursor = plain.cursorAt(n, 0);
+            plain.replace(cursor, t);
+            // The selection keeps to its characters: the text area's rule.
+            plain.edit.setTextCursor(plain.cursorAt(text.selectionStart(), text.selectionLength()));
+            if (text.widget()->textCursor().anchor() > text.widget()->textCursor().position()) {
+                QTextCursor turned = plain.edit.textCursor();
+                const int anchor = turned.anchor();
+                turned.setPosition(turned.position());
+                turned.setPosition(anchor, QTextCursor::KeepAnchor);
+                plain.edit.setTextCursor(turned);
             }
             break;
         }
-        case 6: {
+        case 5: {
             const QString b = in.text();
             const QString a = in.text();
             trace("surround", b + u"|"_s + a);
             text.surround(b, a);
-            model.text = Model::normalized(b) + model.text + Model::normalized(a);
-            model.start = model.length = 0;
+            QTextCursor cursor(plain.edit.document());
+            plain.replace(cursor, b);
+            cursor.movePosition(QTextCursor::End);
+            plain.replace(cursor, a, true);
+            plain.edit.moveCursor(QTextCursor::Start);
             break;
         }
-        case 7: {
-            const QString needle = in.text(false);
+        case 6: {
+            QString needle = in.text();
+            for (const QChar lineEnd : {u'\r', u'\n', u'\u2029', u'\uFDD0', u'\uFDD1'})
+                needle.remove(lineEnd);
             trace("indexOf", needle);
-            const qsizetype expected = needle.isEmpty() ? -1 : model.text.indexOf(needle);
-            expectEqual("indexOf", expected, text.indexOf(needle));
+            expectEqual("indexOf", needle.isEmpty() ? -1 : plain.text().indexOf(needle),
+                        text.indexOf(needle));
             break;
         }
-        case 8: checkMapping(text, model); break;
-        case 9:
-            // Lets the deferred scrolling to the caret run.
-            QCoreApplication::processEvents();
+        case 7: checkPieces(text, pieces, kLongLine); break;
+        case 8: {
+            // A character typed as a key: one of the alphabet, or a pair.
+            const uint8_t b = in.byte();
+            const QString typed = b % 8 == 0 ? u"😀"_s : QString(QChar(kAlphabet[b % std::size(kAlphabet)]));
+            trace("type", typed);
+            press(&edit, Qt::Key_unknown, {}, typed);
+            press(&plain.edit, Qt::Key_unknown, {}, typed);
             break;
+        }
+        case 9: {
+            const Key& key = kKeys[in.byte() % std::size(kKeys)];
+            trace("key", QKeySequence(key.key | key.held).toString(), 0);
+            // The clipboard is shared: each widget starts from the same one,
+            // and what each puts there must agree.
+            const QString clip = QApplication::clipboard()->text();
+            press(&edit, key.key, key.held, QString::fromUtf16(key.text));
+            const QString ours = QApplication::clipboard()->text();
+            QApplication::clipboard()->setText(clip);
+            press(&plain.edit, key.key, key.held, QString::fromUtf16(key.text));
+            expectEqual("clipboard", QApplication::clipboard()->text(), ours);
+            break;
+        }
         case 10: {
-            trace("type x");
-            QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, u"x"_s);
-            QCoreApplication::sendEvent(&edit, &press);
-            model.replace(model.start, model.length, u"x"_s);
-            ++model.start;
-            model.length = 0;
+            const QString t = in.text();
+            trace("commit", t);
+            QInputMethodEvent commit;
+            commit.setCommitString(t);
+            QCoreApplication::sendEvent(&edit, &commit);
+            QCoreApplication::sendEvent(&plain.edit, &commit);
             break;
         }
         case 11: {
-            // Backspace takes a line end or a surrogate pair whole, Delete
-            // a line end, a pair or one character.
-            const bool back = in.byte() % 2;
-            trace(back ? "backspace" : "delete");
-            QKeyEvent press(QEvent::KeyPress, back ? Qt::Key_Backspace : Qt::Key_Delete, Qt::NoModifier);
-            QCoreApplication::sendEvent(&edit, &press);
-            const QString& t = model.text;
-            const qsizetype at = model.start;
-            if (model.length == 0 && back && at > 0)
-                model.start = at > 1
-                                      && ((t[at - 2] == u'\r' && t[at - 1] == u'\n')
-                                          || (t[at - 2].isHighSurrogate() && t[at - 1].isLowSurrogate()))
-                                  ? at - 2
-                                  : at - 1;
-            else if (model.length == 0 && !back && at < t.size())
-                model.length = at + 1 < t.size()
-                                       && ((t[at] == u'\r' && t[at + 1] == u'\n')
-                                           || (t[at].isHighSurrogate() && t[at + 1].isLowSurrogate()))
-                                   ? 2
-                                   : 1;
-            model.replace(model.start, model.length + (at - model.start), QString());
-            model.length = 0;
-            break;
-        }
-        case 12: {
-            // Undo and redo bring the text back as it was.
-            trace("undo, redo");
-            edit.undo();
-            edit.redo();
-            text.setCaret(0);
-            model.start = model.length = 0;
+            // Undo and redo pass through every text the plain widget's do,
+            // and each step changes the text: finer steps, never coarser,
+            // none unseen.
+            const bool undo = in.byte() % 2;
+            trace(undo ? "undo" : "redo");
+            QTextDocument* doc = edit.document();
+            if (undo ? !plain.edit.document()->isUndoAvailable() : !plain.edit.document()->isRedoAvailable())
+                break;
+            undo ? plain.edit.undo() : plain.edit.redo();
+            const QString target = plain.text();
+            while (text.text() != target) {
+                if (undo ? !doc->isUndoAvailable() : !doc->isRedoAvailable())
+                    fail(undo ? "undo passes through the plain widget's text" : "redo does", target,
+                         text.text());
+                const QString was = text.text();
+                undo ? edit.undo() : edit.redo();
+                if (text.text() == was)
+                    fail(undo ? "every undo changes the text" : "every redo does", was, text.text());
+            }
             break;
         }
         }
-        if (model.text != before && changes == changesBefore)
-            fail("Change after an edit", model.text, before);
-        checkState(text, model);
-        expectEqual("text told by joinedChange", QString(model.text).replace(u"\r\n"_s, u"\u2029"_s), heard);
+        if (text.text() != before && changes == changesBefore)
+            fail("Change after an edit", text.text(), before);
+        checkSame(text, plain);
+        expectEqual("text told by joinedChange", QString(text.text()).replace(u"\r\n"_s, u"\u2029"_s), heard);
     }
-    checkMapping(text, model);
+    checkPieces(text, pieces, kLongLine);
     QCoreApplication::processEvents();
     return 0;
 }
