@@ -310,25 +310,63 @@ void LinePieces::contentsChanged()
     repair(first, last);
 }
 
-bool LinePieces::needsRepair(int first, int last) const
+bool LinePieces::joinGoes(const QTextBlock& piece) const
 {
-    const QTextDocument* doc = document();
-    QTextBlock block = doc->findBlockByNumber(std::max(first - 1, 0));
-    for (int n = block.blockNumber(); n <= last + 1 && block.isValid(); ++n, block = block.next()) {
-        if (n >= first && n <= last && block.length() - 1 > mostIn(block)
-            && !cutsOf(block.text(), pieceLength_, smallPiece()).empty())
-            return true;
+    const int before = piece.previous().length() - 1;
+    const int here = piece.length() - 1;
+    return before == 0 || here == 0
+           || ((before < smallPiece() || here < smallPiece()) && before + here <= mostInPiece())
+           || splitsCharacter(piece);
+}
+
+bool LinePieces::restore(QTextCursor* cursor, int first, int last)
+{
+    QTextDocument* doc = document();
+    const int bottom = std::max(first - 1, 0);
+    const int top = std::min(last + 1, doc->blockCount() - 1);
+    // The range's ends, carried through the joins to the cuts: joining a
+    // whole line can take blocks below the range too.
+    const QTextCursor low(doc->findBlockByNumber(bottom));
+    const QTextCursor high(doc->findBlockByNumber(top));
+    // Joins first, from the last block back, so that the numbers of those
+    // still to look at hold: a line short enough again is one block, and a
+    // join that should go goes.
+    for (int n = top; n >= bottom; --n) {
+        const QTextBlock block = doc->findBlockByNumber(n);
         if (!isJoin(block) && !isJoin(block.next()))
             continue;
-        if (lineAround(block, longLine_, &isJoin).length <= longLine_)
-            return true;
-        if (!isJoin(block))
+        const LineAround line = lineAround(block, longLine_, &isJoin);
+        const bool whole = line.length <= longLine_;
+        if (!whole && !(isJoin(block) && joinGoes(block)))
             continue;
-        const int before = block.previous().length() - 1;
-        const int here = block.length() - 1;
-        if (((before < smallPiece() || here < smallPiece()) && before + here <= mostInPiece())
-            || splitsCharacter(block))
+        if (!cursor)
             return true;
+        // By position, from the last back: a join's removal leaves the
+        // places of those before it as they were.
+        const int stop = whole ? line.start.blockNumber() : n - 1;
+        std::vector<int> starts;
+        for (QTextBlock piece = whole ? line.end : block; piece.blockNumber() > stop;
+             piece = piece.previous())
+            starts.push_back(piece.position());
+        for (const int at : starts) {
+            cursor->setPosition(at);
+            cursor->deletePreviousChar();
+        }
+        n = stop + 1;
+    }
+    // Then cuts, from the last block back for the same reason.
+    for (int n = high.blockNumber(); n >= low.blockNumber(); --n) {
+        const QTextBlock block = doc->findBlockByNumber(n);
+        if (block.length() - 1 <= mostIn(block))
+            continue;
+        const std::vector<qsizetype> cuts = cutsOf(block.text(), pieceLength_, smallPiece());
+        if (!cursor && !cuts.empty())
+            return true;
+        const int start = block.position();
+        for (auto at = cuts.rbegin(); cursor && at != cuts.rend(); ++at) {
+            cursor->setPosition(start + int(*at));
+            cursor->insertBlock(cursor->blockFormat(), joinFormat(*cursor));
+        }
     }
     return false;
 }
@@ -339,82 +377,25 @@ void LinePieces::repair(int first, int last)
     QTextCursor end = editEnd_.isNull() ? edit_->textCursor() : editEnd_;
     editEnd_ = QTextCursor();
     end.clearSelection();
-    if (!needsRepair(first, last))
+    if (!restore(nullptr, first, last))
         return;
     const QScopedValueRollback<bool> repairing(repairing_, true);
-    QTextDocument* doc = document();
-    // The range's ends, carried through the joins.
-    QTextCursor low(doc->findBlockByNumber(std::max(first - 1, 0)));
-    QTextCursor high(doc->findBlockByNumber(std::min(last + 1, doc->blockCount() - 1)));
-    QTextCursor cursor(doc);
+    QTextCursor cursor(document());
     cursor.joinPreviousEditBlock();
-    joinPieces(cursor, first, last);
-    cutLongBlocks(cursor, low.blockNumber(), high.blockNumber());
-    // Redo leaves the caret where the last thing in its step happened: an
-    // edit at the change's end, which takes itself back, keeps it there.
+    restore(&cursor, first, last);
     cursor.setPosition(end.position());
-    cursor.insertText(u" "_s);
-    cursor.deletePreviousChar();
+    endStep(cursor);
     cursor.endEditBlock();
 }
 
-int LinePieces::joinPieces(QTextCursor& cursor, int first, int last)
+void LinePieces::endStep(QTextCursor& cursor)
 {
-    QTextDocument* doc = document();
-    int joined = 0;
-    // From the last block back, so that the numbers of those still to look at hold.
-    for (int n = std::min(last + 1, doc->blockCount() - 1); n >= std::max(first - 1, 0); --n) {
-        const QTextBlock block = doc->findBlockByNumber(n);
-        if (!isJoin(block) && !isJoin(block.next()))
-            continue;
-        const LineAround line = lineAround(block, longLine_, &isJoin);
-        if (line.length <= longLine_) {
-            // A line short enough again is one block.
-            std::vector<int> starts;
-            for (QTextBlock piece = line.start; piece != line.end;) {
-                piece = piece.next();
-                starts.push_back(piece.position());
-            }
-            for (auto at = starts.rbegin(); at != starts.rend(); ++at) {
-                cursor.setPosition(*at);
-                cursor.deletePreviousChar();
-            }
-            joined += int(starts.size());
-            n = line.start.blockNumber();
-            continue;
-        }
-        if (!isJoin(block))
-            continue;
-        const int before = block.previous().length() - 1;
-        const int here = block.length() - 1;
-        if (((before < smallPiece() || here < smallPiece()) && before + here <= mostInPiece())
-            || splitsCharacter(block)) {
-            cursor.setPosition(block.position());
-            cursor.deletePreviousChar();
-            ++joined;
-        }
-    }
-    return joined;
-}
-
-int LinePieces::cutLongBlocks(QTextCursor& cursor, int first, int last)
-{
-    QTextDocument* doc = document();
-    int cut = 0;
-    // From the last block back, so that the numbers of those still to cut hold.
-    for (int n = std::min(last, doc->blockCount() - 1); n >= std::max(first, 0); --n) {
-        const QTextBlock block = doc->findBlockByNumber(n);
-        if (block.length() - 1 <= mostIn(block))
-            continue;
-        const std::vector<qsizetype> cuts = cutsOf(block.text(), pieceLength_, smallPiece());
-        const int start = block.position();
-        for (auto at = cuts.rbegin(); at != cuts.rend(); ++at) {
-            cursor.setPosition(start + int(*at));
-            cursor.insertBlock(cursor.blockFormat(), joinFormat(cursor));
-        }
-        cut += int(cuts.size());
-    }
-    return cut;
+    // Redo leaves the caret where the last thing in its step happened, and
+    // a typed character joins a step that ended with text put in just
+    // before it: an edit that takes itself back keeps the caret here and
+    // the step to itself.
+    cursor.insertText(u" "_s);
+    cursor.deletePreviousChar();
 }
 
 bool LinePieces::holdsLongLine(const QString& widgetText) const
@@ -456,6 +437,10 @@ bool LinePieces::insertInPieces(QTextCursor& cursor, const QString& widgetText)
             cursor.insertBlock(blockFormat, format);
         start = end + 1;
     }
+    // In pieces the text is stored otherwise than in one insert, which a
+    // character typed after it could join where the widget's would not.
+    if (document()->isUndoRedoEnabled())
+        endStep(cursor);
     return true;
 }
 
@@ -675,7 +660,7 @@ bool LinePieces::eventFilter(QObject* watched, QEvent* event)
             return true;
         if (edit_->isReadOnly() || !mayNeedRepair(key))
             return false;
-        sendInOwnStep(edit_, event);
+        editInOwnStep(key);
         return true;
     }
     // Compared, not asked: the widget sends its viewport events while it is
@@ -685,17 +670,22 @@ bool LinePieces::eventFilter(QObject* watched, QEvent* event)
     return false;
 }
 
-void LinePieces::sendInOwnStep(QObject* receiver, QEvent* event)
+void LinePieces::editInOwnStep(const QKeyEvent* key)
 {
-    // Opened at the caret, as the widget opens its own, so that undo puts
-    // the caret back where the widget's would.
-    QTextCursor step = edit_->textCursor();
-    step.beginEditBlock();
-    {
-        const QScopedValueRollback<bool> forwarding(forwarding_, true);
-        QCoreApplication::sendEvent(receiver, event);
-    }
-    step.endEditBlock();
+    // The widget's own edit, as an edit block. Not by handing the key to the
+    // widget inside one: it scrolls to the caret before the block ends,
+    // through a layout not yet made for the new text.
+    QTextCursor cursor = edit_->textCursor();
+    cursor.beginEditBlock();
+    if (isBackspace(key))
+        cursor.deletePreviousChar();
+    else if (key->matches(QKeySequence::Delete))
+        cursor.deleteChar();
+    else
+        cursor.insertText(key->text());
+    cursor.endEditBlock();
+    edit_->setTextCursor(cursor);
+    edit_->ensureCursorVisible();
 }
 
 bool LinePieces::mayNeedRepair(const QKeyEvent* key) const
@@ -725,9 +715,15 @@ bool LinePieces::mayNeedRepair(const QKeyEvent* key) const
         const QTextBlock other = backspace ? block.previous() : block.next();
         return other.isValid() && (pieced(block) || pieced(other) || length + other.length() - 1 > longLine_);
     }
+    // What it takes: a code point or a surrogate pair back, a whole
+    // character forward.
+    const QString text = block.text();
+    const int taken =
+        backspace ? (at > 1 && text[at - 1].isLowSurrogate() && text[at - 2].isHighSurrogate() ? 2 : 1)
+                  : block.layout()->nextCursorPosition(at) - at;
     return pieced(block)
-           && (length - 2 < smallPiece()
-               || lineAround(block, longLine_ + 2, &isJoin).length <= longLine_ + 2);
+           && (length - taken < smallPiece()
+               || lineAround(block, longLine_ + taken, &isJoin).length <= longLine_ + taken);
 }
 
 bool LinePieces::keyAtJoin(QKeyEvent* key)

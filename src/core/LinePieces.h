@@ -124,21 +124,28 @@ private:
     int joinsThrough(int block) const;
     void contentsChange(int position, int removed, int added);
     void contentsChanged();
-    // Restores the rule on the blocks first..last and their neighbours.
-    bool needsRepair(int first, int last) const;
+    // Puts the rule back on blocks first..last and their neighbours, inside
+    // the step of the change that broke it.
     void repair(int first, int last);
-    int joinPieces(QTextCursor& cursor, int first, int last);
-    int cutLongBlocks(QTextCursor& cursor, int first, int last);
+    // The same with a cursor to edit through; without one, only whether the
+    // blocks break the rule.
+    bool restore(QTextCursor* cursor, int first, int last);
+    // Whether the join in front of a piece should go: a side empty, or too
+    // small where the two fit in one, or a join inside a character.
+    bool joinGoes(const QTextBlock& piece) const;
+    // Ends an undo step at the cursor, so that redo leaves the caret there
+    // and no typing joins the step.
+    void endStep(QTextCursor& cursor);
     // Inserts text in pieces where a line of it is longer than the limit.
     // Inserts text in pieces where a line of it is longer than the limit;
     // whether it cut any.
     bool insertInPieces(QTextCursor& cursor, const QString& widgetText);
     // Keys: moved across a join to the side they go to, words read across
-    // joins, and the widget's own edits made a step of their own where they
-    // could need a repair.
+    // joins, and a character typed or deleted made a step of its own where
+    // it could need a repair.
     bool keyAtJoin(QKeyEvent* key);
     bool mayNeedRepair(const QKeyEvent* key) const;
-    void sendInOwnStep(QObject* receiver, QEvent* event);
+    void editInOwnStep(const QKeyEvent* key);
     bool clicked(QEvent* event);
 
     QPlainTextEdit* edit_;
