@@ -50,9 +50,10 @@ class TestTextArea : public QObject {
     // undo to the start, and after each redo back. The texts after each
     // Ctrl+Z go to `undone`; given `undoneTo`, each Ctrl+Z goes on to its
     // text, so that a history of finer steps carries on from the same place.
+    // `pieced` tells whether a line stood in pieces on the way.
     static QStringList played(QPlainTextEdit* widget, TextArea* area, const QString& doc,
                               const QString& script, QStringList* undone = nullptr,
-                              const QStringList& undoneTo = {})
+                              const QStringList& undoneTo = {}, bool* pieced = nullptr)
     {
         area->load(doc);
         QApplication::clipboard()->setText(u"<i>"_s);
@@ -94,10 +95,17 @@ class TestTextArea : public QObject {
                     {u'&', {Qt::Key_Z, Qt::ControlModifier}},
                     {u'`', {Qt::Key_Delete, Qt::ControlModifier}},
                 };
-                if (const auto key = keys.find(c); key != keys.end())
+                if (const auto key = keys.find(c); key != keys.end()) {
                     QTest::keyClick(widget, key->first, key->second);
-                else
-                    QTest::keyClicks(widget, QString(c));
+                } else {
+                    // A key event carries any text, where QTest::keyClicks
+                    // takes Latin-1 only; a surrogate pair types as one.
+                    end += c.isHighSurrogate();
+                    QKeyEvent typed(QEvent::KeyPress, Qt::Key_unknown, {}, script.mid(i, end - i));
+                    QCoreApplication::sendEvent(widget, &typed);
+                }
+                if (area->pieces().hasPieces() && pieced)
+                    *pieced = true;
                 if (c == u'&' && undone) {
                     const QString to = undoneTo.value(undone->size(), area->text());
                     while (area->text() != to && widget->document()->isUndoAvailable())
@@ -352,6 +360,8 @@ private Q_SLOTS:
             << 3 << int(Qt::Key_Delete) << 3 << u""_s << u"<A>cdef"_s << 3;
         QTest::newRow("commit with a line end") << 7 << 0 << 1 << u"x\ny"_s << u"<A><B>cx\r\nydef"_s << 11;
         QTest::newRow("commit of a cr at a join") << 3 << 0 << 1 << u"\r"_s << u"<A>\r\n<B>cdef"_s << 5;
+        QTest::newRow("typing beyond the BMP") << 7 << int(Qt::Key_unknown) << 1 << u"𠮷"_s
+                                               << u"<A><B>c𠮷def"_s << 9;
         QTest::newRow("commit outgrowing a piece") << 7 << 0 << 1 << u"xyz"_s << u"<A><B>cxyzdef"_s << 10;
     }
     void keysAtPieceJoins()
@@ -371,7 +381,11 @@ private Q_SLOTS:
             area->load(doc);
             area->setCaret(caret);
             for (int i = 0; i < times; ++i) {
-                if (key) {
+                if (key && !commit.isEmpty()) {
+                    // A key that types the text, beyond Latin-1 too.
+                    QKeyEvent typed(QEvent::KeyPress, Qt::Key(key), {}, commit);
+                    QCoreApplication::sendEvent(widget, &typed);
+                } else if (key) {
                     QTest::keyClick(widget, Qt::Key(key & ~Qt::KeyboardModifierMask),
                                     Qt::KeyboardModifiers(key & Qt::KeyboardModifierMask));
                 } else {
@@ -420,6 +434,7 @@ private Q_SLOTS:
         QTest::newRow("delete") << int(Qt::Key_Delete) << u"ab\r\n<B>cdef"_s;
         QTest::newRow("backspace") << int(Qt::Key_Backspace) << u"ab\r\n<B>cdef"_s;
         QTest::newRow("typed over") << int(Qt::Key_X) << u"ab\r\nx<B>cdef"_s;
+        QTest::newRow("a tab typed over") << int(Qt::Key_Tab) << u"ab\r\n\t<B>cdef"_s;
     }
     void selectionUpToAPieceKeepsTheLineEnd()
     {
@@ -496,6 +511,8 @@ private Q_SLOTS:
         QTest::newRow("ctrl+delete") << u"<A> bc <D> efgh"_s << u"@4``x`"_s;
         QTest::newRow("a short line typed long") << u"ab"_s << u"@2cdefg--"_s;
         QTest::newRow("a long line deleted short") << u"abcdef"_s << u"@6----xy"_s;
+        QTest::newRow("beyond the BMP in a long line") << doc << u"@5𠮷&x😀&"_s;
+        QTest::newRow("beyond the BMP on short lines") << u"ab\r\ncd"_s << u"@2😀 &"_s;
     }
     void undoStepsAsOnAShortLine()
     {
@@ -504,7 +521,11 @@ private Q_SLOTS:
         QStringList undone;
         const QStringList plain = played(&edit, &text, doc, script, &undone);
         QStringList undonePieced;
-        const QStringList pieces = played(&pieced, &piecedText, doc, script, &undonePieced, undone);
+        bool inPieces = piecedText.pieces().hasPieces();
+        const QStringList pieces = played(&pieced, &piecedText, doc, script, &undonePieced, undone, &inPieces);
+        // Where no line stands in pieces, the steps are the widget's own.
+        if (!inPieces)
+            QCOMPARE(pieces, plain);
         QVERIFY2(passesThrough(pieces, plain),
                  qPrintable(pieces.join(u" | "_s) + u"\nwhere a line in one block goes "_s
                             + plain.join(u" | "_s)));

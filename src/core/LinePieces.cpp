@@ -11,11 +11,13 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScopedValueRollback>
+#include <QScrollBar>
 #include <QStyleHints>
 #include <QTextBoundaryFinder>
 #include <QTextDocument>
 
 #include <algorithm>
+#include <functional>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -28,8 +30,8 @@ namespace {
 // it copies, so that no line end the user makes ever reads as a join.
 constexpr int kJoinObject = QTextFormat::UserObject + 1;
 
-// How far the text around a position reaches each way, in whole pieces, for
-// words and sentences: no word or sentence of a page outgrows it.
+// How far the text around a position reaches each way at first, in whole
+// pieces, for words and sentences: few of a page outgrow it.
 constexpr int kAround = 4096;
 
 // Whether a cut at `at` would fall inside a character as the user sees it:
@@ -113,21 +115,20 @@ bool isBackspace(const QKeyEvent* key)
 
 } // namespace
 
-// The whole pieces around a widget position within kAround each way, as one
+// The whole pieces around a widget position within `room` each way, as one
 // block of a document of its own: Qt's own rules for words and sentences
 // read it there as a plain widget reads its line.
 class TextAround {
 public:
-    TextAround(const LinePieces& pieces, int position) : first_(pieces.documentBlock(position))
+    TextAround(const LinePieces& pieces, int position, int room) : first_(pieces.documentBlock(position))
     {
         last_ = first_;
         offset_ = position - first_.position();
-        for (int after = last_.length() - 1 - offset_;
-             after < kAround && pieces.continuesLine(last_.next());) {
+        for (int after = last_.length() - 1 - offset_; after < room && pieces.continuesLine(last_.next());) {
             last_ = last_.next();
             after += last_.length() - 1;
         }
-        while (offset_ < kAround && pieces.continuesLine(first_)) {
+        while (offset_ < room && pieces.continuesLine(first_)) {
             first_ = first_.previous();
             offset_ += first_.length() - 1;
         }
@@ -139,12 +140,19 @@ public:
         }
         document_.setUndoRedoEnabled(false);
         document_.setPlainText(text);
+        cutBefore_ = pieces.continuesLine(first_);
+        cutAfter_ = pieces.continuesLine(last_.next());
     }
     QTextCursor cursor()
     {
         QTextCursor at(&document_);
         at.setPosition(offset_);
         return at;
+    }
+    // Whether an answer that reaches from..to may go on past the text.
+    bool reachesOut(int from, int to) const
+    {
+        return (from == 0 && cutBefore_) || (to == document_.characterCount() - 1 && cutAfter_);
     }
     // A position of the text back in the widget; where one piece ends and
     // the next begins, the end of the first.
@@ -162,6 +170,8 @@ private:
     QTextBlock first_;
     QTextBlock last_;
     int offset_ = 0;
+    bool cutBefore_ = false;
+    bool cutAfter_ = false;
     QTextDocument document_;
 };
 
@@ -606,20 +616,36 @@ bool LinePieces::holdsJoin(int from, int to) const
     return joinsThrough(last) > joinsThrough(first);
 }
 
+std::pair<int, int> LinePieces::readAround(int widgetPosition,
+                                           const std::function<std::pair<int, int>(QTextCursor&)>& rule) const
+{
+    // Wider, as long as the answer may go on past the text it was read from:
+    // a word of a run of Japanese can be as long as its line.
+    for (int room = kAround;; room *= 4) {
+        TextAround around(*this, widgetPosition, room);
+        QTextCursor cursor = around.cursor();
+        const auto [from, to] = rule(cursor);
+        if (!around.reachesOut(from, to))
+            return {around.toWidget(from), around.toWidget(to)};
+    }
+}
+
 int LinePieces::moved(int widgetPosition, QTextCursor::MoveOperation operation) const
 {
-    TextAround around(*this, widgetPosition);
-    QTextCursor cursor = around.cursor();
-    cursor.movePosition(operation);
-    return around.toWidget(cursor.position());
+    return readAround(widgetPosition,
+                      [operation](QTextCursor& cursor) {
+                          cursor.movePosition(operation);
+                          return std::pair{cursor.position(), cursor.position()};
+                      })
+        .first;
 }
 
 std::pair<int, int> LinePieces::wordAt(int widgetPosition) const
 {
-    TextAround around(*this, widgetPosition);
-    QTextCursor cursor = around.cursor();
-    cursor.select(QTextCursor::WordUnderCursor);
-    return {around.toWidget(cursor.anchor()), around.toWidget(cursor.position())};
+    return readAround(widgetPosition, [](QTextCursor& cursor) {
+        cursor.select(QTextCursor::WordUnderCursor);
+        return std::pair{cursor.anchor(), cursor.position()};
+    });
 }
 
 std::pair<int, int> LinePieces::lineOf(const QTextBlock& block) const
@@ -639,12 +665,10 @@ std::pair<int, int> LinePieces::boundaries(int widgetPosition, QAccessible::Text
     const bool pieced = isJoin(block) || isJoin(block.next());
     if (pieced && type == QAccessible::ParagraphBoundary)
         return lineOf(block);
-    if (pieced && type != QAccessible::LineBoundary && type != QAccessible::NoBoundary) {
-        TextAround around(*this, widgetPosition);
-        QTextCursor cursor = around.cursor();
-        const auto [start, end] = QAccessible::qAccessibleTextBoundaryHelper(cursor, type);
-        return {around.toWidget(start), around.toWidget(end)};
-    }
+    if (pieced && type != QAccessible::LineBoundary && type != QAccessible::NoBoundary)
+        return readAround(widgetPosition, [type](QTextCursor& cursor) {
+            return QAccessible::qAccessibleTextBoundaryHelper(cursor, type);
+        });
     QTextCursor cursor(document());
     cursor.setPosition(widgetPosition);
     return QAccessible::qAccessibleTextBoundaryHelper(cursor, type);
@@ -813,13 +837,15 @@ bool LinePieces::clicked(QEvent* event)
     if ((!twice && !thrice) || joins_.empty())
         return false;
     const int hit = edit_->cursorForPosition(point).position();
+    const QTextCursor before = edit_->textCursor();
     {
         const QScopedValueRollback<bool> forwarding(forwarding_, true);
         QCoreApplication::sendEvent(edit_->viewport(), event);
     }
     QTextCursor cursor = edit_->textCursor();
-    const QTextBlock block = cursor.block();
-    if (!cursor.hasSelection() || (!isJoin(block) && !isJoin(block.next())))
+    const QTextBlock block = documentBlock(cursor.selectionStart());
+    // A press that left the selection as it was begins a drag, no third click.
+    if (!cursor.hasSelection() || (!isJoin(block) && !isJoin(block.next())) || (thrice && cursor == before))
         return true;
     // Where the widget selected a word or a block, the line read as one.
     int from = 0;
@@ -836,7 +862,13 @@ bool LinePieces::clicked(QEvent* event)
     }
     cursor.setPosition(from);
     cursor.setPosition(to, QTextCursor::KeepAnchor);
+    // Where the click was: setting the caret would scroll to it, and the
+    // widget takes a click after that to be elsewhere than this one.
+    const int across = edit_->horizontalScrollBar()->value();
+    const int down = edit_->verticalScrollBar()->value();
     edit_->setTextCursor(cursor);
+    edit_->horizontalScrollBar()->setValue(across);
+    edit_->verticalScrollBar()->setValue(down);
     if (QClipboard* clipboard = QGuiApplication::clipboard(); clipboard->supportsSelection())
         clipboard->setText(plainText(cursor), QClipboard::Selection);
     return true;

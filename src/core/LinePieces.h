@@ -9,6 +9,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -102,6 +103,11 @@ public:
     // The bounds of the text of the given kind around a widget position, as
     // Qt's own text interface finds them in a line of one block.
     std::pair<int, int> boundaries(int widgetPosition, QAccessible::TextBoundaryType type) const;
+    // What a rule of Qt's finds around a widget position (a cursor there
+    // moved, or the bounds it gives), read in the line around it as in a
+    // line of one block, back in widget positions.
+    std::pair<int, int> readAround(int widgetPosition,
+                                   const std::function<std::pair<int, int>(QTextCursor&)>& rule) const;
     // The widget positions where the line around a block starts and ends.
     std::pair<int, int> lineOf(const QTextBlock& block) const;
 

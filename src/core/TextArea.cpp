@@ -54,6 +54,17 @@ bool TextArea::eventFilter(QObject* watched, QEvent* event)
             QCoreApplication::sendEvent(edit_, &plain);
             return true;
         }
+        // On an empty line the widget first sets its formats anew, as an undo
+        // step of its own that changes nothing to see: undo would seem to do
+        // nothing once in every such line end.
+        QTextCursor cursor = edit_->textCursor();
+        if (key->matches(QKeySequence::InsertParagraphSeparator) && !cursor.hasSelection()
+            && cursor.block().length() == 1 && !edit_->isReadOnly()) {
+            cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+            edit_->setTextCursor(cursor);
+            edit_->ensureCursorVisible();
+            return true;
+        }
     }
     return QObject::eventFilter(watched, event);
 }
