@@ -131,6 +131,8 @@ private Q_SLOTS:
         QTest::newRow("no final line end") << u"end.html"_s << "a\r\nb"_ba << u"a\r\nb"_s;
         QTest::newRow("empty") << u"empty.html"_s << QByteArray() << QString();
         QTest::newRow("UTF-8 with mark, CR") << u"mark.html"_s << "\xEF\xBB\xBFx\ry\r"_ba << u"x\r\ny\r\n"_s;
+        const QString unseen = u"<P>\u00A0\u2028\uFDCF\uFDD2\uFEFF\uFFFC\u200D\u0301\u000B</P>\r\n"_s;
+        QTest::newRow("characters near those refused") << u"unseen.html"_s << unseen.toUtf8() << unseen;
         // Shown in pieces, saved as the one line it is.
         const QString minified = u"<P>日本語</P>"_s.repeated(2000);
         QTest::newRow("a minified page on one line")
@@ -345,6 +347,12 @@ private Q_SLOTS:
         QTest::newRow("too large") << u"huge.html"_s << QString() << u"大きすぎます"_s;
         QTest::newRow("not readable")
             << u"page.html"_s << u"読み取りの権限がありません。"_s << u"読み取りの権限"_s;
+        // The text area would give these back as line ends.
+        QTest::newRow("paragraph separator")
+            << u"separator.html"_s << QString()
+            << u"2 行目の「段落区切り」(U+2029) は本文に入れると改行に変わってしまう文字です。"_s;
+        QTest::newRow("U+FDD0") << u"fdd0.html"_s << QString() << u"3 行目の「非文字」(U+FDD0)"_s;
+        QTest::newRow("U+FDD1, UTF-16") << u"fdd1.html"_s << QString() << u"1 行目の「非文字」(U+FDD1)"_s;
     }
 
     // Open used to empty the text before reading; a failed read left an
@@ -358,6 +366,9 @@ private Q_SLOTS:
         const QString before = folder.put(u"before.html"_s, "before\n"_ba);
         folder.put(u"page.html"_s, "page\r\n"_ba);
         folder.put(u"picture.html"_s, "GIF89a\x01\x00\x01\x00\x00\xFF"_ba);
+        folder.put(u"separator.html"_s, u"<P>a</P>\r\n<P>b\u2029c</P>\r\n"_s.toUtf8());
+        folder.put(u"fdd0.html"_s, "a\nb\n\xEF\xB7\x90\n"_ba);
+        folder.put(u"fdd1.html"_s, "\xFF\xFE\xD1\xFD\r\x00\n\x00"_ba);
         QDir().mkpath(folder.path(u"folder.html"_s));
         QFile huge(folder.put(u"huge.html"_s, QByteArray()));
         QVERIFY(huge.resize(mx::kMaxFileBytes + 1)); // sparse: nothing is written

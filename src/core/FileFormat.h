@@ -41,7 +41,9 @@ struct DecodedFile {
 
 // Reads a file's bytes: a byte-order mark, else the page's own declaration,
 // else strict UTF-8, EUC-JP and Windows Japanese in turn, else ISO-8859-1.
-// A candidate counts only when it decodes every byte.
+// A candidate counts only when it decodes every byte. Refuses a binary file,
+// and a text holding U+2029, U+FDD0 or U+FDD1, which the text area keeps only
+// as line ends, naming the first and its line.
 DecodedFile decodeFile(QByteArrayView bytes);
 
 struct EncodedFile {

@@ -6,7 +6,8 @@
 // format the file was read in.
 //
 // Whenever the decoder accepts the bytes:
-// - the text has only CR LF line ends, as many as the file had line ends;
+// - the text has only CR LF line ends, as many as the file had line ends,
+//   and no U+2029, U+FDD0 or U+FDD1, which the text area would turn into one;
 // - writing it back in the file's format succeeds, and reading those bytes in
 //   the same encoding gives the same text;
 // - for the encodings with one way of writing each character (UTF-8, UTF-16,
@@ -130,6 +131,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const LineEnds inText = countLineEnds(decoded.text.utf16(), decoded.text.size());
     if (!inText.uniform || (inText.count > 0 && inText.style != LineEnd::CrLf))
         fail("a line end other than CR LF in the text", decoded, decoded.text.toUtf8());
+    for (const char16_t c : {u'\u2029', u'\uFDD0', u'\uFDD1'})
+        if (decoded.text.contains(QChar(c)))
+            fail("a character the text area cannot hold was let in", decoded, decoded.text.toUtf8());
     if (decoded.format.finalLineEnd != decoded.text.endsWith(u"\r\n"_s))
         fail("the final line end is not where the format says", decoded, decoded.text.toUtf8());
 
