@@ -484,8 +484,9 @@ class WaylandApp(Program):
 def main(tests, session=Display):
     """Runs each test(binary, session, artifacts) in a fresh session (a bare
     Xvfb unless told otherwise, of the test's screen size if it has one) and
-    prints the tally. Where the machine cannot give a session, says so and
-    exits as a skip."""
+    prints the tally. Where the machine cannot give a session, or the test
+    what it needs, says so and counts it as a skip; a script all of whose
+    tests skip exits as a skip."""
     import argparse
     parser = argparse.ArgumentParser()
     parser.add_argument("--binary", required=True)
@@ -496,27 +497,49 @@ def main(tests, session=Display):
         if not shutil.which(tool):
             print(f"missing {tool}: install the desktop test packages (scripts/test does)")
             sys.exit(1)
-    passed = failed = skipped = 0
+    outcomes = ("passed", "failed", "skipped")
+    tally = dict.fromkeys(outcomes, 0)
     for test in tests:
-        started = time.time()
         try:
             where = session(*getattr(test, "screen", ()))
         except Unavailable as reason:
             print(f"SKIP   {test.__name__}: {reason}")
-            skipped += 1
+            tally["skipped"] += 1
             continue
         try:
-            test(args.binary, where, args.artifacts)
-            print(f"PASS   {test.__name__} ({time.time() - started:.1f} s)")
-            passed += 1
-        except Exception:  # report every failure, then go on with the next test
-            print(f"FAIL!  {test.__name__}")
-            traceback.print_exc(file=sys.stdout)
-            failed += 1
+            # Each test in a process of its own: the accessibility library
+            # keeps the first bus it meets for the life of its process.
+            sys.stdout.flush()
+            child = os.fork()
+            if child == 0:
+                code = outcomes.index(run_one(test, args, where))
+                sys.stdout.flush()
+                os._exit(code)
+            status = os.waitstatus_to_exitcode(os.waitpid(child, 0)[1])
+            if status not in (0, 1, 2):
+                print(f"FAIL!  {test.__name__}: its process ended with {status}")
+                status = 1
+            tally[outcomes[status]] += 1
         finally:
             where.close()
+    passed, failed, skipped = tally.values()
     print(f"{passed} passed, {failed} failed" + (f", {skipped} skipped" if skipped else ""))
     sys.exit(1 if failed else SKIPPED if skipped and not passed else 0)
+
+
+def run_one(test, args, where):
+    started = time.time()
+    try:
+        test(args.binary, where, args.artifacts)
+        print(f"PASS   {test.__name__} ({time.time() - started:.1f} s)")
+        return "passed"
+    except Unavailable as reason:
+        print(f"SKIP   {test.__name__}: {reason}")
+        return "skipped"
+    except Exception:  # report every failure, then go on with the next test
+        print(f"FAIL!  {test.__name__}")
+        traceback.print_exc(file=sys.stdout)
+        return "failed"
 
 
 class Bus:
