@@ -180,7 +180,61 @@ class Program:
             self.proc.wait()
 
 
-class App(Program):
+class XClient(Program):
+    """A program with a window on an X display, driven through the X server."""
+
+    def x(self, *args, check=True):
+        return run("xdotool", *args, env=self.env, check=check)
+
+    def focus(self):
+        self.x("windowfocus", "--sync", self.window)
+
+    def key(self, *keys):
+        # The X server queues input and the program takes it in order, so a
+        # whole sequence goes at once; a step that must be seen waits for it.
+        if keys:
+            self.x("key", "--clearmodifiers", *keys)
+
+    def type(self, text):
+        if text.isascii():
+            self.x("type", text)
+            return
+        # xdotool loses non-ASCII characters now and then: one at a time.
+        for ch in text:
+            self.x("type", "--delay", "0", ch)
+
+    def click(self, point, count=1):
+        # One xdotool run: the move lands before the clicks. Qt counts clicks
+        # as one double or triple click when they come within its interval.
+        self.x("mousemove", str(point[0]), str(point[1]), "click", "--repeat", str(count), "--delay", "40", "1")
+
+    def drag(self, start, end):
+        """Presses at start, moves past the drag distance, and once the drag
+        has begun moves on to end and releases there. Qt merges the moves it
+        has not yet taken, and a drag that begins with the pointer already at
+        its end drops nowhere."""
+        (x, y), (x1, y1) = start, end
+        before = self.selection_owner("XdndSelection")
+        self.x("mousemove", str(x), str(y), "mousedown", "1", "mousemove", str(x + 12), str(y + 12))
+        # A drag takes the selection that holds its data.
+        check(wait_for(lambda: self.selection_owner("XdndSelection") not in (0, before)), "the drag began")
+        self.x("mousemove", str(x1), str(y1), "mouseup", "1")
+
+    def selection_owner(self, name):
+        """The id of the window that holds the X selection, 0 if none."""
+        from Xlib import display
+        d = display.Display(self.env["DISPLAY"])
+        try:
+            owner = d.get_selection_owner(d.intern_atom(name))
+            return getattr(owner, "id", owner)
+        finally:
+            d.close()
+
+    def screenshot(self, path):
+        run("import", "-window", "root", path, env=self.env)
+
+
+class App(XClient):
     """One run of the editor on an X display."""
 
     def __init__(self, display, binary, extra_env=None, home=None):
@@ -192,9 +246,6 @@ class App(Program):
         self.proc = subprocess.Popen([binary], env=self.env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
                                      preexec_fn=default_signals)
         self.window = self.wait_window()
-
-    def x(self, *args, check=True):
-        return run("xdotool", *args, env=self.env, check=check)
 
     def wait_window(self, name="^Marquetrix", timeout=15):
         def found():
@@ -228,23 +279,6 @@ class App(Program):
     def dialog_gone(self, timeout=5):
         return not wait_for(self.dialogs, lambda others: not others, timeout=timeout)
 
-    def focus(self):
-        self.x("windowfocus", "--sync", self.window)
-
-    def key(self, *keys):
-        # The X server queues input and the program takes it in order, so a
-        # whole sequence goes at once; a step that must be seen waits for it.
-        if keys:
-            self.x("key", "--clearmodifiers", *keys)
-
-    def type(self, text):
-        if text.isascii():
-            self.x("type", text)
-            return
-        # xdotool loses non-ASCII characters now and then: one at a time.
-        for ch in text:
-            self.x("type", "--delay", "0", ch)
-
     def menu(self, top_index, *path):
         """Opens a menu bar menu by keyboard and walks down it: path is a list
         of (downs, 'right'|'enter') steps."""
@@ -276,6 +310,22 @@ class App(Program):
     def clipboard(self):
         return subprocess.run(["xclip", "-o", "-selection", "clipboard"], env=self.env, timeout=10,
                               stdout=subprocess.PIPE, stderr=subprocess.PIPE).stdout
+
+    def open(self, name):
+        """Opens a file of the home folder through ファイル > 開く."""
+        self.menu(0, (1, "enter"))
+        self.wait_dialog()
+        self.key("ctrl+a")
+        self.type(name)
+        self.key("Return")
+        check(self.dialog_gone(), "the file dialog closed")
+        self.focus()
+
+    def save(self, path):
+        """ファイル > 上書き保存 of the file at path, and the bytes it wrote."""
+        before = file_version(path)
+        self.menu(0, (2, "enter"))
+        return rewritten(path, before)
 
     def title(self):
         return self.x("getwindowname", self.window).rstrip("\n")
@@ -309,8 +359,53 @@ class App(Program):
         else:
             run(sys.executable, os.path.join(HERE, "wm_close.py"), self.window, env=self.env)
 
-    def screenshot(self, path):
-        run("import", "-window", "root", path, env=self.env)
+
+
+class PlainWidget(XClient):
+    """A plain QPlainTextEdit of the same Qt beside the editor, on the same
+    display, holding the same page (plain_widget.py): what the toolkit's own
+    widget does with the same clicks and keys is what the editor must do.
+    Asked, it says where its characters are and what it holds."""
+
+    def __init__(self, display, page, geometry=(0, 0, 390, 1000)):
+        python = "/usr/bin/python3"
+        if subprocess.run([python, "-c", "import PyQt6.QtWidgets"], stderr=subprocess.DEVNULL).returncode:
+            raise Unavailable("no PyQt6 for the plain widget to compare with (install python3-pyqt6; "
+                              "scripts/test does)")
+        self.env = display.env
+        self.proc = subprocess.Popen([python, os.path.join(HERE, "plain_widget.py"), page, *map(str, geometry)],
+                                     env=self.env, stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        self.window = str(self.answer()["window"])
+
+    def answer(self, timeout=30):
+        ready, _, _ = select.select([self.proc.stdout], [], [], timeout)
+        line = self.proc.stdout.readline() if ready else b""
+        check(line, "the plain widget answered")
+        return json.loads(line)
+
+    def ask(self, *command):
+        self.proc.stdin.write((" ".join(map(str, command)) + "\n").encode())
+        self.proc.stdin.flush()
+        return self.answer()
+
+    def point(self, n, fraction=0.5):
+        """The screen point fraction of the way across character n, mid-row."""
+        return tuple(self.ask("point", n, fraction))
+
+    def state(self):
+        """Its text, selection [start, end] and caret."""
+        return self.ask("state")
+
+    def select(self, start, end):
+        self.ask("select", start, end)
+
+
+def pixels(app, area, kind="rgb"):
+    """The screen's bytes over an area in screen coordinates, as ImageMagick
+    names their kind: rgb, or gray for a byte a pixel."""
+    return subprocess.run(["import", "-window", "root", "-crop", f"{area.width}x{area.height}+{area.x}+{area.y}",
+                           "-depth", "8", f"{kind}:-"], env=app.env, check=True, timeout=20,
+                          stdout=subprocess.PIPE).stdout
 
 
 def centred_on(width, height):
@@ -484,8 +579,9 @@ class WaylandApp(Program):
 def main(tests, session=Display):
     """Runs each test(binary, session, artifacts) in a fresh session (a bare
     Xvfb unless told otherwise, of the test's screen size if it has one) and
-    prints the tally. Where the machine cannot give a session, says so and
-    exits as a skip."""
+    prints the tally. Where the machine cannot give a session, or the test
+    what it needs, says so and counts it as a skip; a script all of whose
+    tests skip exits as a skip."""
     import argparse
     parser = argparse.ArgumentParser()
     parser.add_argument("--binary", required=True)
@@ -496,27 +592,49 @@ def main(tests, session=Display):
         if not shutil.which(tool):
             print(f"missing {tool}: install the desktop test packages (scripts/test does)")
             sys.exit(1)
-    passed = failed = skipped = 0
+    outcomes = ("passed", "failed", "skipped")
+    tally = dict.fromkeys(outcomes, 0)
     for test in tests:
-        started = time.time()
         try:
             where = session(*getattr(test, "screen", ()))
         except Unavailable as reason:
             print(f"SKIP   {test.__name__}: {reason}")
-            skipped += 1
+            tally["skipped"] += 1
             continue
         try:
-            test(args.binary, where, args.artifacts)
-            print(f"PASS   {test.__name__} ({time.time() - started:.1f} s)")
-            passed += 1
-        except Exception:  # report every failure, then go on with the next test
-            print(f"FAIL!  {test.__name__}")
-            traceback.print_exc(file=sys.stdout)
-            failed += 1
+            # Each test in a process of its own: the accessibility library
+            # keeps the first bus it meets for the life of its process.
+            sys.stdout.flush()
+            child = os.fork()
+            if child == 0:
+                code = outcomes.index(run_one(test, args, where))
+                sys.stdout.flush()
+                os._exit(code)
+            status = os.waitstatus_to_exitcode(os.waitpid(child, 0)[1])
+            if status not in (0, 1, 2):
+                print(f"FAIL!  {test.__name__}: its process ended with {status}")
+                status = 1
+            tally[outcomes[status]] += 1
         finally:
             where.close()
+    passed, failed, skipped = tally.values()
     print(f"{passed} passed, {failed} failed" + (f", {skipped} skipped" if skipped else ""))
     sys.exit(1 if failed else SKIPPED if skipped and not passed else 0)
+
+
+def run_one(test, args, where):
+    started = time.time()
+    try:
+        test(args.binary, where, args.artifacts)
+        print(f"PASS   {test.__name__} ({time.time() - started:.1f} s)")
+        return "passed"
+    except Unavailable as reason:
+        print(f"SKIP   {test.__name__}: {reason}")
+        return "skipped"
+    except Exception:  # report every failure, then go on with the next test
+        print(f"FAIL!  {test.__name__}")
+        traceback.print_exc(file=sys.stdout)
+        return "failed"
 
 
 class Bus:

@@ -48,8 +48,6 @@ def menu_items(node, depth=0, out=None):
     return out
 
 
-# The accessibility library keeps its first bus for the life of the process,
-# so everything on the bus happens in this one test.
 @with_bus
 def test_on_the_accessibility_bus(app, tree, artifacts):
     menu_tree_as_designed(tree)

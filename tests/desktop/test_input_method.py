@@ -231,8 +231,9 @@ class Session:
         check(self.document() == expected, f"{what}: {self.document()!r}, expected {expected!r}")
 
 
-def save_as(session, name):
-    session.press("名前を付けて保存", wait=False)
+def file_dialog(session, caption, name):
+    """Opens or saves the file of the home folder through the command's dialog."""
+    session.press(caption, wait=False)
     app = session.app
     app.wait_dialog()
     app.key("ctrl+a")
@@ -247,7 +248,8 @@ def file_of(page):
     return (page.replace("\n", "\r\n") + "\r\n").encode("utf-8")
 
 
-def japanese_through(kind):
+def through(kind, body, name):
+    """A test: body(session, artifacts, kind) with the engine on, in hiragana."""
     def test(binary, display, artifacts):
         bus = Bus(display.env)
         home = tempfile.mkdtemp(prefix="mx-home-")
@@ -262,14 +264,14 @@ def japanese_through(kind):
             session = Session(app, accessible_tree("Marquetrix"), im)
             check(not session.enabled("タグ"), "Tags disabled at start-up")
             im.hiragana(app)
-            typing_and_commands(session, artifacts, kind)
+            body(session, artifacts, kind)
         finally:
             if app:
                 app.kill()
             if im:
                 im.close()
             bus.close()
-    test.__name__ = f"test_japanese_through_{kind}"
+    test.__name__ = f"test_{name}_through_{kind}"
     return test
 
 
@@ -293,7 +295,7 @@ def typing_and_commands(s, artifacts, kind):
     check("<PRE>\n<B>日本語</B>\n" in page, f"the page: {page!r}")
     app.key("ctrl+End")
     expect(s.caret, len(page), "ctrl+End put the caret at the end")
-    path = save_as(s, "ime page.html")
+    path = file_dialog(s, "名前を付けて保存", "ime page.html")
     expect(lambda: read_bytes(path), file_of(page), "saved")
 
     # A point command while a composition is pending: the composition goes in
@@ -330,7 +332,41 @@ def typing_and_commands(s, artifacts, kind):
     s.settled(page + "です", "the text the question was about")
 
 
+# (where the composition goes, the selection put over the bus, keys, the
+# selection they leave), from the last cut back: a commit re-cuts only its own
+# piece. The line's letters after an early '>' are cut every 128 characters.
+LINE = "<P>" + "a" * 5000
+CUT = [3 + 128 * k for k in range(4)]  # the line starts at 3, after "ab" and its line end
+AT_A_CUT = [
+    ("over a selection across a cut", (CUT[3] - 2, CUT[3] + 2), (), (CUT[3] - 2, CUT[3] + 2)),
+    ("at a cut, at the end of the piece before it, where End goes", (CUT[2] - 9,) * 2, ("End",), (CUT[2],) * 2),
+    ("at a cut, at the start of a piece", (CUT[1],) * 2, (), (CUT[1],) * 2),
+]
+
+
+def committed_at_a_cut(s, artifacts, kind):
+    """Japanese committed in a long line where it is cut, then saved."""
+    page = "ab\n" + LINE + "\n"
+    with open(os.path.join(s.app.home, "long.html"), "w", newline="") as f:
+        f.write(page.replace("\n", "\r\n"))
+    path = file_dialog(s, "開く", "long.html")
+    expect(s.document, page, "the page as opened")
+    for where, put, keys, (start, end) in AT_A_CUT:
+        s.text.set_selection(0, *put)
+        s.app.key(*keys)
+        expect(lambda: (s.selection() or (s.caret(),) * 2), (start, end), f"{where}: the selection")
+        s.compose("nihongo", "にほんご")
+        s.app.key("space", "Return")
+        page = page[:start] + "日本語" + page[end:]
+        s.settled(page, f"日本語 committed {where}")
+        check(s.caret() == start + 3, f"{where}: caret {s.caret()} after the commit, not {start + 3}")
+    s.press("上書き保存")
+    expect(lambda: read_bytes(path), page.replace("\n", "\r\n").encode(), "saved")
+
+
 if __name__ == "__main__":
     InputMethodDisplay.kind = next((a.removeprefix("--im=") for a in sys.argv if a.startswith("--im=")), "ibus")
     sys.argv = [a for a in sys.argv if not a.startswith("--im=")]
-    main([japanese_through(InputMethodDisplay.kind)], session=InputMethodDisplay)
+    kind = InputMethodDisplay.kind
+    main([through(kind, typing_and_commands, "japanese"), through(kind, committed_at_a_cut, "commits_at_a_cut")],
+         session=InputMethodDisplay)

@@ -7,21 +7,13 @@
 """The editor without a mouse, keys through the X server: the menus from F10
 and from Alt alone, which must show where the keys are, keys that must not
 type, and what a screen reader is told the program and its text area are."""
-import subprocess
-
-from harness import check, expect, find_accessible, has_state, main, wait_for, with_bus
+from harness import check, expect, find_accessible, has_state, main, pixels, wait_for, with_bus
 
 DESCRIPTION = "メニューから HTML タグを入れながら、ホームページを手書きで作る HTML エディタ"
 
 # What each key types. No caption has an access key, so Alt with a letter
 # reaches nothing and must not type it either; AltGr is another key.
 TYPED = [("alt+f", ""), ("alt+shift+t", ""), ("ISO_Level3_Shift+e", "e")]
-
-
-def pixels(app, area):
-    """The screen's bytes over an area in screen coordinates."""
-    return subprocess.run(["import", "-window", "root", "-crop", f"{area.width}x{area.height}+{area.x}+{area.y}",
-                           "rgb:-"], env=app.env, check=True, timeout=20, stdout=subprocess.PIPE).stdout
 
 
 @with_bus
