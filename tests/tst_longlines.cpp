@@ -286,8 +286,9 @@ private Q_SLOTS:
                 QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, now);
                 const auto place = [&](qsizetype at) {
                     characters.setPosition(std::clamp<qsizetype>(at, 0, now.size()));
-                    return characters.isAtBoundary() ? characters.position()
-                                                     : characters.toPreviousBoundary();
+                    return characters.isAtBoundary()
+                               ? characters.position()
+                               : std::max<qsizetype>(0, characters.toPreviousBoundary());
                 };
                 const qsizetype somewhere = place(random.bounded(int(now.size()) + 1));
                 const qsizetype near = place(somewhere + random.bounded(-20, 21));
@@ -370,7 +371,7 @@ private Q_SLOTS:
                     // Undo and redo go through every text the plain widget's do,
                     // each step changing the text.
                     const bool undo = kind == 10;
-                    what = undo ? u"undo"_s : u"redo"_s;
+                    what = u"round %1 step %2: "_s.arg(round).arg(step) + (undo ? u"undo"_s : u"redo"_s);
                     QTextDocument* doc = pieced.document();
                     if (!(undo ? plain.document()->isUndoAvailable() : plain.document()->isRedoAvailable()))
                         continue;

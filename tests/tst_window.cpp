@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
+#include <QInputMethodEvent>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QScrollBar>
@@ -139,6 +140,12 @@ private Q_SLOTS:
     void typingEnablesTagsOnly()
     {
         WindowFixture f;
+        // An input method's composition is no text yet, nor its end.
+        for (const QString& preedit : {u"にほ"_s, QString()}) {
+            QInputMethodEvent composing(preedit, {});
+            QCoreApplication::sendEvent(f.window->findChild<QPlainTextEdit*>(), &composing);
+            QVERIFY(!enabledStates(f).value(MenuId::TagsMenu));
+        }
         QTest::keyClicks(f.window->findChild<QPlainTextEdit*>(), u"abc"_s);
         QCOMPARE(f.text().text(), u"abc"_s);
         const QMap<MenuId, bool> expected{{MenuId::Save, false},

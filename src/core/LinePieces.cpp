@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QDateTime>
 #include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -300,7 +301,7 @@ void LinePieces::contentsChange(int position, int removed, int added)
     if (delta != 0)
         for (; it != joins_.end(); ++it)
             *it += delta;
-    if (repairing_)
+    if (repairing_ || composing_)
         return;
     touchedFirst_ = touchedFirst_ < 0 ? first : std::min(touchedFirst_, first);
     touchedLast_ = std::max(touchedLast_, last);
@@ -312,6 +313,8 @@ void LinePieces::contentsChange(int position, int removed, int added)
 
 void LinePieces::contentsChanged()
 {
+    if (!composing_)
+        Q_EMIT changed();
     if (repairing_ || loading_ || touchedFirst_ < 0)
         return;
     const int first = touchedFirst_;
@@ -678,6 +681,17 @@ bool LinePieces::eventFilter(QObject* watched, QEvent* event)
 {
     if (forwarding_)
         return false;
+    // An input method's composition is laid out in its block, which the
+    // document tells as a change of the block; the text does not change.
+    if (watched == edit_ && event->type() == QEvent::InputMethod) {
+        const auto* input = static_cast<QInputMethodEvent*>(event);
+        if (!input->commitString().isEmpty() || input->replacementLength() != 0)
+            return false;
+        const QScopedValueRollback<bool> composing(composing_, true);
+        const QScopedValueRollback<bool> forwarding(forwarding_, true);
+        QCoreApplication::sendEvent(edit_, event);
+        return true;
+    }
     if (watched == edit_ && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (keyAtJoin(key))

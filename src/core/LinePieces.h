@@ -112,6 +112,9 @@ public:
     std::pair<int, int> lineOf(const QTextBlock& block) const;
 
 Q_SIGNALS:
+    // After every change of the text, from whatever source; an input
+    // method's composition, which is no text yet, is none.
+    void changed();
     // A change in joined positions: at offset, removed characters gave way
     // to added ones. Not sent while a page loads; the load itself is one
     // change of the whole text. Putting the pieces right changes nothing.
@@ -165,6 +168,7 @@ private:
     bool loading_ = false;
     bool repairing_ = false;
     bool forwarding_ = false;
+    bool composing_ = false;
     // The blocks that changes since the last repair touched, and where the
     // last one left off (the caret, or the end of an edit made here).
     int touchedFirst_ = -1;

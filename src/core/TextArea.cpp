@@ -24,7 +24,7 @@ namespace mx {
 TextArea::TextArea(QPlainTextEdit* widget, QObject* parent)
     : QObject(parent), edit_(widget), pieces_(new LinePieces(widget))
 {
-    connect(edit_, &QPlainTextEdit::textChanged, this, &TextArea::changed);
+    connect(pieces_, &LinePieces::changed, this, &TextArea::changed);
     edit_->installEventFilter(this);
     if (auto* textEdit = qobject_cast<TextEdit*>(edit_)) {
         textEdit->setPlainTextInserter([this](const QString& text) {
