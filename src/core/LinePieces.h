@@ -126,6 +126,9 @@ protected:
 private:
     QTextDocument* document() const;
     static bool isJoin(const QTextBlock& block);
+    static bool isSeparator(QChar c);
+    // The length of the line around a block, as far as it stays within limit.
+    static int lineLength(const QTextBlock& block, int limit);
     static QTextCharFormat joinFormat(const QTextCursor& at);
     bool holdsLongLine(const QString& widgetText) const;
     int mostIn(const QTextBlock& block) const;
