@@ -99,7 +99,10 @@ MainWindow::MainWindow(platform::Platform& platform, QWidget* parent)
     // it back while there is something to lose.
     connect(&document_, &Document::modifiedChanged, this,
             [&platform](bool modified) { platform.logoutInhibitor.setInhibited(modified); });
-    platform.session.onLogout([this](platform::Logout& logout) { answerLogout(editor_, logout); });
+    platform.session.onLogout([this](platform::Logout& logout) {
+        commitComposition(edit_);
+        answerLogout(editor_, logout);
+    });
     qApp->installEventFilter(this);
 
     const int dpiX = logicalDpiX();
@@ -239,6 +242,8 @@ void MainWindow::startWithEmptyText()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    // What the user was composing is text they typed: the question covers it.
+    commitComposition(edit_);
     event->setAccepted(closeRequested(editor_));
 }
 

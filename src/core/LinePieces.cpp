@@ -298,19 +298,27 @@ bool LinePieces::restore(QTextCursor* cursor, int first, int last)
 
 void LinePieces::repair(int first, int last)
 {
-    // Where the change left off: the caret, or the end of an edit made here.
-    QTextCursor end = editEnd_.isNull() ? edit_->textCursor() : editEnd_;
-    editEnd_ = QTextCursor();
+    // Where the change left off: the caret.
+    QTextCursor end = edit_->textCursor();
     end.clearSelection();
     if (!restore(nullptr, first, last))
         return;
     const QScopedValueRollback<bool> repairing(repairing_, true);
+    QTextCursor step(document());
+    step.joinPreviousEditBlock();
+    keepInStep(end, first, last);
+    step.endEditBlock();
+}
+
+bool LinePieces::keepInStep(const QTextCursor& end, int first, int last)
+{
+    if (!restore(nullptr, first, last))
+        return false;
     QTextCursor cursor(document());
-    cursor.joinPreviousEditBlock();
     restore(&cursor, first, last);
     cursor.setPosition(end.position());
     endStep(cursor);
-    cursor.endEditBlock();
+    return true;
 }
 
 void LinePieces::endStep(QTextCursor& cursor)
@@ -362,10 +370,6 @@ bool LinePieces::insertInPieces(QTextCursor& cursor, const QString& widgetText)
             cursor.insertBlock(blockFormat, format);
         start = end + 1;
     }
-    // In pieces the text is stored otherwise than in one insert, which a
-    // character typed after it could join where the widget's would not.
-    if (document()->isUndoRedoEnabled())
-        endStep(cursor);
     return true;
 }
 
@@ -376,8 +380,16 @@ void LinePieces::replace(QTextCursor& cursor, const QString& widgetText, bool jo
     else
         cursor.beginEditBlock();
     cursor.removeSelectedText();
-    insertInPieces(cursor, widgetText);
-    editEnd_ = cursor;
+    const int first = cursor.blockNumber();
+    const bool cut = insertInPieces(cursor, widgetText);
+    // Put right before the widget lays the edit out, which would shape a
+    // block that outgrew its most whole first. In pieces the text is stored
+    // otherwise than in one insert, which a character typed after it could
+    // join where the widget's would not: that ends the step too.
+    if (!keepInStep(cursor, first, cursor.blockNumber()) && cut) {
+        QTextCursor end(cursor);
+        endStep(end);
+    }
     cursor.endEditBlock();
 }
 
@@ -405,7 +417,6 @@ void LinePieces::load(const QString& widgetText)
         }
         blockCount_ = doc->blockCount();
         touchedFirst_ = touchedLast_ = -1;
-        editEnd_ = QTextCursor();
     }
     const int after = toJoined(doc->characterCount() - 1);
     if (before > 0 || after > 0)

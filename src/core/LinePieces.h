@@ -139,6 +139,9 @@ private:
     // Puts the rule back on blocks first..last and their neighbours, inside
     // the step of the change that broke it.
     void repair(int first, int last);
+    // The same inside a step still open, which it ends at `end` if it put
+    // anything right; whether it did.
+    bool keepInStep(const QTextCursor& end, int first, int last);
     // The same with a cursor to edit through; without one, only whether the
     // blocks break the rule.
     bool restore(QTextCursor* cursor, int first, int last);
@@ -172,11 +175,9 @@ private:
     bool repairing_ = false;
     bool forwarding_ = false;
     bool composing_ = false;
-    // The blocks that changes since the last repair touched, and where the
-    // last one left off (the caret, or the end of an edit made here).
+    // The blocks that changes since the last repair touched.
     int touchedFirst_ = -1;
     int touchedLast_ = -1;
-    QTextCursor editEnd_;
     // A double click, which a press soon after on the same place makes a
     // triple click.
     qint64 doubleClickAt_ = -1;

@@ -212,12 +212,14 @@ void LinePieces::editInOwnStep(const QKeyEvent* key)
     // through a layout not yet made for the new text.
     QTextCursor cursor = edit_->textCursor();
     cursor.beginEditBlock();
+    const int first = cursor.blockNumber() - 1;
     if (isBackspace(key))
         cursor.deletePreviousChar();
     else if (key->matches(QKeySequence::Delete))
         cursor.deleteChar();
     else
         cursor.insertText(key->text());
+    keepInStep(cursor, std::max(first, 0), cursor.blockNumber() + 1);
     cursor.endEditBlock();
     edit_->setTextCursor(cursor);
     edit_->ensureCursorVisible();
@@ -256,8 +258,7 @@ bool LinePieces::mayNeedRepair(const QKeyEvent* key) const
     const int taken =
         backspace ? (at > 1 && text[at - 1].isLowSurrogate() && text[at - 2].isHighSurrogate() ? 2 : 1)
                   : block.layout()->nextCursorPosition(at) - at;
-    return pieced(block)
-           && (length - taken < smallPiece() || lineLength(block, longLine_ + taken) <= longLine_ + taken);
+    return pieced(block) && (length - taken < smallPiece() || lineLength(block, longLine_ + taken) <= longLine_ + taken);
 }
 
 bool LinePieces::keyAtJoin(QKeyEvent* key)
