@@ -41,7 +41,7 @@ bool insideCharacter(QStringView text, qsizetype at)
 // Where a line longer than `length` is cut: after the last '>' in the
 // second half of each piece's room, so that a cut mostly falls between
 // tags, else at the length; never inside a character, and never leaving a
-// last piece shorter than `small`, which stays with the one before.
+// last piece shorter than `small` where it fits with the one before.
 std::vector<qsizetype> cutsOf(QStringView line, int length, int small)
 {
     std::vector<qsizetype> cuts;
@@ -56,7 +56,9 @@ std::vector<qsizetype> cutsOf(QStringView line, int length, int small)
             --cut;
         while (cut < line.size() && insideCharacter(line, cut))
             ++cut;
-        if (line.size() - cut < small)
+        // A character that runs to the end leaves nothing to cut off; a
+        // small rest stays with the piece before while the two fit in one.
+        if (cut >= line.size() || (line.size() - cut < small && line.size() - from <= 2 * length))
             break;
         cuts.push_back(cut);
         from = cut;
@@ -227,6 +229,15 @@ void LinePieces::contentsChanged()
 {
     if (!composing_)
         Q_EMIT changed();
+    // Undo and redo bring back states that kept the rule; a repair joined
+    // to one would be undone by the next Ctrl+Z and made again, so that
+    // Ctrl+Z seemed to do nothing. Undo grows the redo stack, redo shrinks
+    // it, and every other change empties it.
+    const int redo = document()->availableRedoSteps();
+    const bool undoOrRedo = redo > redoSteps_ || (redo > 0 && redo < redoSteps_);
+    redoSteps_ = redo;
+    if (undoOrRedo)
+        touchedFirst_ = touchedLast_ = -1;
     if (repairing_ || loading_ || touchedFirst_ < 0)
         return;
     const int first = touchedFirst_;

@@ -178,6 +178,9 @@ private:
     // The blocks that changes since the last repair touched.
     int touchedFirst_ = -1;
     int touchedLast_ = -1;
+    // The redo stack's depth after the last change, which tells undo and
+    // redo from other changes.
+    int redoSteps_ = 0;
     // A double click, which a press soon after on the same place makes a
     // triple click.
     qint64 doubleClickAt_ = -1;

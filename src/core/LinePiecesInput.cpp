@@ -258,7 +258,12 @@ bool LinePieces::mayNeedRepair(const QKeyEvent* key) const
     const int taken =
         backspace ? (at > 1 && text[at - 1].isLowSurrogate() && text[at - 2].isHighSurrogate() ? 2 : 1)
                   : block.layout()->nextCursorPosition(at) - at;
-    return pieced(block) && (length - taken < smallPiece() || lineLength(block, longLine_ + taken) <= longLine_ + taken);
+    // One that takes a piece's first or last character changes what meets
+    // at its join, which may then fall inside a character.
+    const int from = backspace ? at - taken : at;
+    const bool atJoin = (from == 0 && isJoin(block)) || (from + taken == length && isJoin(block.next()));
+    return pieced(block)
+           && (atJoin || length - taken < smallPiece() || lineLength(block, longLine_ + taken) <= longLine_ + taken);
 }
 
 bool LinePieces::keyAtJoin(QKeyEvent* key)
