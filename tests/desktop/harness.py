@@ -446,6 +446,11 @@ class Sway:
             self.prefix = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--"]
         self.base = tempfile.mkdtemp(prefix="mx-sway-")
         os.chmod(self.base, 0o755)
+        # What sway's clients run or read is copied here: nobody cannot look
+        # inside a checkout in a private folder (root's home, a 0700 mktemp),
+        # and only needs to read and run these, not change them.
+        self.share = os.path.join(self.base, "share")
+        os.mkdir(self.share, 0o755)
         self.runtime = os.path.join(self.base, "run")
         self.home = os.path.join(self.base, "home")
         for folder in (self.runtime, self.home):
@@ -477,6 +482,14 @@ class Sway:
             self.close()
             raise Unavailable("sway could not start headless here: " + " | ".join(last))
         self.env.update(WAYLAND_DISPLAY=found[0], SWAYSOCK=found[1])
+
+    def readable(self, path):
+        """A copy of path that sway's clients can read (and run, if it runs)."""
+        copy = os.path.join(self.share, os.path.basename(path))
+        if not os.path.exists(copy):
+            shutil.copyfile(path, copy)
+            os.chmod(copy, 0o755 if os.access(path, os.X_OK) else 0o644)
+        return copy
 
     def command(self, *args, env=None, check=True, timeout=20):
         return run(*self.prefix, *args, env=env or self.env, check=check, timeout=timeout)
@@ -523,7 +536,7 @@ class WaylandApp(Program):
         self.env = dict(sway.env, QT_QPA_PLATFORM="wayland", **(extra_env or {}))
         self.stderr_path = os.path.join(sway.base, "stderr")
         with open(self.stderr_path, "wb") as err:
-            self.proc = subprocess.Popen(sway.prefix + [binary], env=self.env, stdout=subprocess.DEVNULL, stderr=err)
+            self.proc = subprocess.Popen(sway.prefix + [sway.readable(binary)], env=self.env, stdout=subprocess.DEVNULL, stderr=err)
         windows = wait_for(lambda: self.proc.poll() is not None or self.sway.windows(), timeout=15)
         check(windows and windows is not True, "the editor showed no window: " + self.stderr())
         self.window = windows[0][0]

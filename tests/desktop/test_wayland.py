@@ -62,7 +62,7 @@ def test_logout_held_back_while_modified(binary, sway, artifacts):
                            env=sway.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
     address = bus.stdout.readline().decode().strip()
     env = dict(sway.env, DBUS_SESSION_BUS_ADDRESS=address)
-    portal = Helper(sway.prefix + ["/usr/bin/python3", os.path.join(HERE, "fake_portal.py")], env)
+    portal = Helper(sway.prefix + ["/usr/bin/python3", sway.readable(os.path.join(HERE, "fake_portal.py"))], env)
     app = None
     try:
         portal.said("ready")
