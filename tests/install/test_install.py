@@ -173,7 +173,13 @@ def start_installed(binary, prefix):
 def test_deb(build):
     out = tempfile.mkdtemp(prefix="mx-deb-")
     try:
-        run("cpack", "-G", "DEB", "--config", os.path.join(build, "CPackConfig.cmake"), "-B", out)
+        # Packed under the strictest umask a builder may have: the package
+        # must come out the same whatever it is.
+        umask = os.umask(0o077)
+        try:
+            run("cpack", "-G", "DEB", "--config", os.path.join(build, "CPackConfig.cmake"), "-B", out)
+        finally:
+            os.umask(umask)
         debs = glob.glob(os.path.join(out, "*.deb"))
         if len(debs) != 1:
             raise Failure(f"expected one .deb, found {debs}")
@@ -193,6 +199,10 @@ def test_deb(build):
                      *(page for page, _ in MANUAL_PAGES)):
             if f"./usr/{name}" not in contents:
                 raise Failure(f"/usr/{name} is not in the package:\n{contents}")
+        modes = {"d": ("drwxr-xr-x",), "-": ("-rw-r--r--", "-rwxr-xr-x"), "l": ("lrwxrwxrwx",)}
+        wrong = [line for line in contents.splitlines() if line[:10] not in modes.get(line[:1], ())]
+        if wrong:
+            raise Failure("the package's modes depend on who built it:\n" + "\n".join(wrong))
         lintian(deb, out)
     finally:
         shutil.rmtree(out, ignore_errors=True)
