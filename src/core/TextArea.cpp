@@ -252,11 +252,13 @@ void TextArea::scrollToCaretLater()
 void TextArea::surround(const QString& before, const QString& after)
 {
     // Two edits joined into one undo step: a single edit block spanning both
-    // ends would have the layout redo the whole text in between.
+    // ends would have the layout redo the whole text in between. With
+    // nothing before, the first makes no step, and the second would join
+    // whatever the user did last.
     QTextCursor cursor(edit_->document());
     edit(cursor, before);
     cursor.movePosition(QTextCursor::End);
-    edit(cursor, after, true);
+    edit(cursor, after, !before.isEmpty());
     cursor.movePosition(QTextCursor::Start);
     edit_->setTextCursor(cursor);
 }
