@@ -450,7 +450,8 @@ class Sway:
         # inside a checkout in a private folder (root's home, a 0700 mktemp),
         # and only needs to read and run these, not change them.
         self.share = os.path.join(self.base, "share")
-        os.mkdir(self.share, 0o755)
+        os.mkdir(self.share)
+        os.chmod(self.share, 0o755)  # mkdir's mode is cut by the umask
         self.runtime = os.path.join(self.base, "run")
         self.home = os.path.join(self.base, "home")
         for folder in (self.runtime, self.home):
