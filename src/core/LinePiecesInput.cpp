@@ -240,12 +240,16 @@ bool LinePieces::mayNeedRepair(const QKeyEvent* key) const
     const int at = caret.positionInBlock();
     const int length = block.length() - 1;
     const auto pieced = [](const QTextBlock& b) { return isJoin(b) || isJoin(b.next()); };
+    // What meets at a piece's end is its last character, which may begin
+    // far back (a letter and its marks, an emoji and its joiners): a change
+    // at or in it may leave the join inside a character.
+    const int last = length > 0 ? block.layout()->previousCursorPosition(length) : 0;
     if (typing) {
         const QString text = key->text();
         if (std::any_of(text.begin(), text.end(), isSeparator))
             return false;
         return length + text.size() > mostIn(block)
-               || (pieced(block) && ((at == 0 && isJoin(block)) || (at == length && isJoin(block.next()))));
+               || (pieced(block) && ((at == 0 && isJoin(block)) || (at >= last && isJoin(block.next()))));
     }
     // A deletion that takes a line end merges two blocks.
     if (backspace ? at == 0 : at == length) {
@@ -258,10 +262,10 @@ bool LinePieces::mayNeedRepair(const QKeyEvent* key) const
     const int taken =
         backspace ? (at > 1 && text[at - 1].isLowSurrogate() && text[at - 2].isHighSurrogate() ? 2 : 1)
                   : block.layout()->nextCursorPosition(at) - at;
-    // One that takes a piece's first or last character changes what meets
-    // at its join, which may then fall inside a character.
+    // One that takes a piece's first character, or one up to its last,
+    // changes what meets at a join.
     const int from = backspace ? at - taken : at;
-    const bool atJoin = (from == 0 && isJoin(block)) || (from + taken == length && isJoin(block.next()));
+    const bool atJoin = (from == 0 && isJoin(block)) || (from + taken >= last && isJoin(block.next()));
     return pieced(block)
            && (atJoin || length - taken < smallPiece() || lineLength(block, longLine_ + taken) <= longLine_ + taken);
 }
