@@ -42,7 +42,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// Characters beyond the BMP come whole, never as a lone half. Qt's Backspace
+// Characters beyond the BMP come whole, never as a lone half, and no
+// position picked falls between the halves of one. Qt's Backspace
 // takes both halves of a pair only where they were stored together, and a
 // line in pieces is stored otherwise than the plain widget's: a pair put
 // together from halves typed apart would compare storage, not behaviour.
@@ -117,6 +118,7 @@ void expectEqual(const char* what, const QString& expected, const QString& actua
 
 // FUZZ_TRACE=1 in the environment prints each step of a reproduced input.
 const bool kTrace = qEnvironmentVariableIsSet("FUZZ_TRACE");
+const bool kTraceState = qEnvironmentVariableIntValue("FUZZ_TRACE") > 1;
 
 void trace(const char* step, const QString& text = {}, qsizetype n = 0)
 {
@@ -223,6 +225,12 @@ void checkSame(const mx::TextArea& text, const Plain& plain)
     expectEqual("caret", plain.toDocument(reference.position()), text.toDocument(actual.position()));
     expectEqual("SelText", expected.mid(plain.toDocument(reference.selectionStart()), text.selectionLength()),
                 text.selectedText());
+}
+
+// A position the fuzzer picks, moved off the middle of a pair.
+qsizetype offPair(const QString& text, qsizetype at)
+{
+    return at > 0 && at < text.size() && text[at - 1].isHighSurrogate() && text[at].isLowSurrogate() ? at - 1 : at;
 }
 
 // A key, sent alike to both: text for the keys that type.
@@ -332,8 +340,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             break;
         }
         case 2: {
-            const qsizetype start = in.number(text.length());
-            const qsizetype n = in.number(text.length());
+            const qsizetype start = offPair(text.text(), in.number(text.length()));
+            qsizetype n = in.number(text.length());
+            if (start >= 0 && start <= text.length() && n > 0 && n < text.length()
+                && offPair(text.text(), start + n) != start + n)
+                --n;
             trace("select", {}, n);
             text.select(start, n);
             plain.edit.setTextCursor(plain.cursorAt(start, n));
@@ -349,7 +360,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             break;
         }
         case 4: {
-            const qsizetype n = in.number(text.length());
+            const qsizetype n = offPair(text.text(), in.number(text.length()));
             const QString t = in.text();
             trace("insertAt", t, n);
             text.insertAt(n, t);
@@ -419,7 +430,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 plain.replace(cursor, clip);
                 plain.edit.setTextCursor(cursor);
             } else {
+                QTextDocument* doc = plain.edit.document();
+                const int items = doc->availableUndoSteps();
+                const int at = caret.position();
+                const bool selected = caret.hasSelection();
                 press(&plain.edit, key.key, key.held, QString::fromUtf16(key.text));
+                if (key.key == Qt::Key_Delete && !key.held && !selected && doc->availableUndoSteps() > items + 1) {
+                    // One character of text stored apart, a letter typed
+                    // before marks that were there: the widget takes each
+                    // part as an undo step of its own, the later first, and
+                    // Ctrl+Z shows a text that never was. The text area's
+                    // Delete is one step, as the user made it.
+                    while (doc->availableUndoSteps() > items)
+                        plain.edit.undo();
+                    QTextCursor step(doc);
+                    step.setPosition(at);
+                    plain.edit.setTextCursor(step);
+                    step.beginEditBlock();
+                    press(&plain.edit, key.key, key.held, QString::fromUtf16(key.text));
+                    step.endEditBlock();
+                }
             }
             expectEqual("clipboard", QApplication::clipboard()->text(), ours);
             break;
@@ -474,6 +504,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
         if (text.text() != before && changes == changesBefore)
             fail("Change after an edit", text.text(), before);
+        if (kTraceState) {
+            // FUZZ_TRACE=2: both texts and carets after each step, and the pieces.
+            std::fprintf(stderr, "  ours  %s caret %lld\n  plain %s caret %lld\n", shown(text.text()).constData(),
+                         static_cast<long long>(text.toDocument(edit.textCursor().position())),
+                         shown(plain.text()).constData(),
+                         static_cast<long long>(plain.toDocument(plain.edit.textCursor().position())));
+            for (QTextBlock b = edit.document()->begin(); b.isValid(); b = b.next())
+                std::fprintf(stderr, "    [%s]\n", shown(b.text()).constData());
+        }
         checkSame(text, plain);
         expectEqual("text told by joinedChange", QString(text.text()).replace(u"\r\n"_s, u"\u2029"_s), heard);
     }
