@@ -65,8 +65,10 @@ void press(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers held, const QStri
     QCoreApplication::sendEvent(widget, &event);
 }
 
-// A point in the first quarter of the character at a widget position, where
-// a click puts the caret in front of it; at the end of a row, just past it.
+// A point just inside the character at a widget position, where a click
+// puts the caret in front of it; at the end of a row, just past it. Not
+// further in: a character drawn as several glyphs (an emoji sequence where
+// no font has it) is hit glyph by glyph, and its first may be narrow.
 QPoint pointAt(const QPlainTextEdit& edit, int position)
 {
     QTextCursor at(edit.document());
@@ -75,7 +77,7 @@ QPoint pointAt(const QPlainTextEdit& edit, int position)
     at.movePosition(QTextCursor::NextCharacter);
     const QRect after = edit.cursorRect(at);
     const bool row = after.top() == before.top() && after.left() > before.left();
-    return QPoint(row ? before.left() + (after.left() - before.left()) / 4 : before.left() + 2,
+    return QPoint(row ? before.left() + std::min(2, (after.left() - before.left()) / 4) : before.left() + 2,
                   before.center().y());
 }
 
