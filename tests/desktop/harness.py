@@ -266,10 +266,18 @@ class App(XClient):
     def wait_dialog(self, timeout=10):
         """The id of a visible window of ours other than the main one, with the
         keyboard focus: with no window manager nobody else gives it."""
-        others = wait_for(self.dialogs, timeout=timeout)
-        check(others, "no dialog appeared")
-        self.x("windowfocus", "--sync", others[-1])
-        return others[-1]
+        def focused():
+            # Another program's popup (an input method's candidate list) may
+            # show as a window for a moment and be gone before it is focused.
+            for window in reversed(self.dialogs()):
+                done = subprocess.run(["xdotool", "windowfocus", "--sync", window], env=self.env, timeout=20,
+                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                if done.returncode == 0:
+                    return window
+            return None
+        window = wait_for(focused, timeout=timeout)
+        check(window, f"no dialog appeared: {self.dialogs()}")
+        return window
 
     def visible_size(self, window):
         out = self.x("getwindowgeometry", "--shell", window, check=False)
