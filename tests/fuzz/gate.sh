@@ -31,6 +31,8 @@ cd "$work" || exit 1
 mapfile -t inputs < <(find seeds -type f | LC_ALL=C sort)
 # Qt's hashes are seeded per process, and the coverage they steer with them.
 export QT_HASH_SEED=0
+# The locale chooses codecs and text rules, and with them the path taken.
+export LC_ALL=C.UTF-8 LANGUAGE=
 # So are addresses: a hash keyed by pointers probes as far as they fall,
 # and the coverage follows. Without address randomisation the same input
 # takes the same path in every run.
